@@ -1,0 +1,22 @@
+// The sector copy loop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class WindowServices;
+
+struct CopyResult {
+    std::int64_t unreadableSectors = 0;  // source sectors written as 512 zero bytes
+    bool stopped = false;                // ended by Stop before the end of the range
+    std::int64_t sourcePosition = 0;     // source byte where the copy ended
+    std::int64_t bytesWritten = 0;       // bytes written to the target from its byte 0
+};
+
+// Copies the source from startOffset up to sourceSize in chunks of 512 source sectors of
+// sectorSize bytes, every sector cut to its first 512 bytes, into the target from its byte 0.
+// Reads that fail are retried sector by sector; sectors that still fail are written as zeros
+// and counted. A failed or short write, or a failed flush, raises EWriteError.
+CopyResult CopySectors(WindowServices& window, const std::string& sourcePath,
+                       const std::string& targetPath, std::int64_t sourceSize,
+                       std::int32_t sectorSize, std::int64_t startOffset);

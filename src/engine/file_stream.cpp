@@ -1,0 +1,102 @@
+#include "engine/file_stream.h"
+
+#include "engine/errors.h"
+
+using namespace win;
+
+std::string SystemErrorText(DWORD errorCode) {
+    std::string text = FormatSystemMessage(errorCode);
+    while (!text.empty() &&
+           (static_cast<unsigned char>(text.back()) < '!' || text.back() == '.')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode) : fileName_(fileName) {
+    if (mode == fmCreate) {
+        handle_ = CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_EXCLUSIVE_DEVICE,
+                              0);
+        if (handle_ < 0) {
+            const DWORD error = GetLastError();
+            throw EFCreateError(Format("Cannot create file \"%s\". %s",
+                                       GetFullPathNameA(fileName).c_str(),
+                                       SystemErrorText(error).c_str()));
+        }
+        return;
+    }
+    const bool write = (mode & 0x0003) != 0;
+    DWORD access = GENERIC_READ;
+    DWORD flags = FILE_ATTRIBUTE_NORMAL;
+    if (write) {
+        access |= GENERIC_WRITE;
+        flags |= FILE_FLAG_EXCLUSIVE_DEVICE;
+    }
+    handle_ = CreateFileA(fileName.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, flags, 0);
+    if (handle_ < 0) {
+        const DWORD error = GetLastError();
+        throw EFOpenError(Format("Cannot open file \"%s\". %s", GetFullPathNameA(fileName).c_str(),
+                                 SystemErrorText(error).c_str()));
+    }
+}
+
+TFileStream::~TFileStream() {
+    if (handle_ >= 0) {
+        CloseHandle(handle_);
+    }
+}
+
+std::int32_t TFileStream::Read(void* buffer, std::int32_t count) {
+    DWORD done = 0;
+    if (count <= 0) {
+        return 0;
+    }
+    if (!ReadFile(handle_, buffer, static_cast<DWORD>(count), &done, nullptr)) {
+        lastError_ = GetLastError();
+        return 0;
+    }
+    lastError_ = 0;
+    return static_cast<std::int32_t>(done);
+}
+
+std::int32_t TFileStream::Write(const void* buffer, std::int32_t count) {
+    DWORD done = 0;
+    if (count <= 0) {
+        return 0;
+    }
+    if (!WriteFile(handle_, buffer, static_cast<DWORD>(count), &done, nullptr)) {
+        lastError_ = GetLastError();
+        return 0;
+    }
+    lastError_ = done == static_cast<DWORD>(count) ? 0 : GetLastError();
+    return static_cast<std::int32_t>(done);
+}
+
+std::int64_t TFileStream::Position() const {
+    LONGLONG position = 0;
+    SetFilePointerEx(handle_, 0, &position, FILE_CURRENT);
+    return position;
+}
+
+void TFileStream::SetPosition(std::int64_t position) {
+    SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN);
+}
+
+std::int64_t TFileStream::Size() const {
+    LONGLONG current = 0;
+    LONGLONG end = 0;
+    SetFilePointerEx(handle_, 0, &current, FILE_CURRENT);
+    SetFilePointerEx(handle_, 0, &end, FILE_END);
+    SetFilePointerEx(handle_, current, nullptr, FILE_BEGIN);
+    return end;
+}
+
+bool TFileStream::Flush() {
+    if (!FlushFileBuffers(handle_)) {
+        lastError_ = GetLastError();
+        return false;
+    }
+    return true;
+}

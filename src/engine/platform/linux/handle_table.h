@@ -1,0 +1,27 @@
+// Linux backend: what the layer remembers of every open handle.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/platform/device_map.h"
+#include "engine/platform/winapi.h"
+
+namespace win::linux_backend {
+
+struct HandleInfo {
+    int fd = -1;
+    std::string path;  // the text given to CreateFileA
+    enum class Kind { File, Disk, Volume } kind = Kind::File;
+    DiskEntry disk;      // kind == Disk: the map's entry the handle was opened from
+    VolumeEntry volume;  // kind == Volume: the map's entry the handle was opened from
+};
+
+// A copy of what is known of an open handle; nothing for a handle that is not open.
+std::optional<HandleInfo> LookupHandle(HANDLE handle);
+
+// DeviceIoControl's IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS for a volume handle.
+BOOL QueryVolumeDiskExtents(const HandleInfo& info, void* outBuffer, DWORD outBufferSize,
+                            DWORD* bytesReturned);
+
+}  // namespace win::linux_backend

@@ -1,0 +1,152 @@
+// The file and device API the engine and drive discovery are written against.
+//
+// The names, constants, structure layouts and results are those of the Windows API, so the
+// code above this layer reads like the Windows program it is: reads and writes report byte
+// counts and never throw, failures are a FALSE result plus GetLastError(), and the device
+// queries fill byte buffers in the Windows layouts.
+//
+// Paths: "\\.\PhysicalDriveN" names the N-th disk and "\\.\X:" the volume of drive letter X
+// (both resolved through the device map, see device_map.h); "X:\" is the root of drive X for
+// the volume queries; everything else is a file path of the host system.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace win {
+
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using UINT = std::uint32_t;
+using BOOL = int;
+using LONGLONG = std::int64_t;
+using ULONGLONG = std::uint64_t;
+using HANDLE = std::intptr_t;
+
+constexpr BOOL FALSE = 0;
+constexpr BOOL TRUE = 1;
+
+// Any negative handle counts as a failed open.
+constexpr HANDLE INVALID_HANDLE_VALUE = -1;
+
+// CreateFileA: access rights
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+// CreateFileA: share modes
+constexpr DWORD FILE_SHARE_READ = 0x00000001u;
+constexpr DWORD FILE_SHARE_WRITE = 0x00000002u;
+// CreateFileA: dispositions
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+// CreateFileA: flags and attributes
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080u;
+// Our own flag, not a Windows one: a disk or volume opened for writing with this flag is
+// claimed for this handle alone. The open is refused when a file system on the device (or on
+// any partition of a disk) is mounted or the device is claimed elsewhere; the error text then
+// says that the device is in use. Streams that measure and write a target use it; queries
+// that open a mounted volume only to ask about it do not.
+constexpr DWORD FILE_FLAG_EXCLUSIVE_DEVICE = 0x00800000u;
+
+// SetFilePointerEx: move methods
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+
+// DeviceIoControl: control codes
+constexpr DWORD IOCTL_DISK_GET_DRIVE_GEOMETRY_EX = 0x000700A0u;
+constexpr DWORD IOCTL_DISK_GET_LENGTH_INFO = 0x0007405Cu;
+constexpr DWORD IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS = 0x00560000u;
+
+// GetDriveTypeA results
+constexpr UINT DRIVE_UNKNOWN = 0;
+constexpr UINT DRIVE_NO_ROOT_DIR = 1;
+constexpr UINT DRIVE_REMOVABLE = 2;
+constexpr UINT DRIVE_FIXED = 3;
+constexpr UINT DRIVE_REMOTE = 4;
+constexpr UINT DRIVE_CDROM = 5;
+constexpr UINT DRIVE_RAMDISK = 6;
+
+// MEDIA_TYPE values the layer reports in DISK_GEOMETRY_EX
+constexpr std::int32_t RemovableMedia = 11;
+constexpr std::int32_t FixedMedia = 12;
+
+// Sizes of the Windows structures as byte buffers. All fields are little-endian.
+//
+// DISK_GEOMETRY_EX (40 bytes as the engine asks for it):
+//   0  int64  Cylinders          8  int32  MediaType       12 uint32 TracksPerCylinder
+//   16 uint32 SectorsPerTrack    20 uint32 BytesPerSector  24 int64  DiskSize
+//   32 ...    Data (partition and detection information; the layer writes zeros)
+constexpr DWORD DISK_GEOMETRY_EX_SIZE = 40;
+// GET_LENGTH_INFORMATION (8 bytes): 0 int64 Length
+constexpr DWORD GET_LENGTH_INFORMATION_SIZE = 8;
+// VOLUME_DISK_EXTENTS: 0 uint32 NumberOfDiskExtents, 4 padding, then from 8 one DISK_EXTENT
+// of 24 bytes per extent: 0 uint32 DiskNumber, 4 padding, 8 int64 StartingOffset,
+// 16 int64 ExtentLength.
+constexpr DWORD VOLUME_DISK_EXTENTS_HEADER_SIZE = 8;
+constexpr DWORD DISK_EXTENT_SIZE = 24;
+
+// GetLastError codes the layer sets itself (other failures report the host system's code).
+constexpr DWORD ERROR_SUCCESS = 0;
+constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_NOT_READY = 21;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_MORE_DATA = 234;
+
+// ---- Files and devices ---------------------------------------------------------------------
+
+HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
+                   void* securityAttributes, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE templateFile);
+
+// One read at the handle's current position; *bytesRead gets the count (0 on failure).
+BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead,
+              void* overlapped);
+
+// One write at the handle's current position; *bytesWritten gets the count (0 on failure).
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten,
+               void* overlapped);
+
+BOOL SetFilePointerEx(HANDLE file, LONGLONG distanceToMove, LONGLONG* newFilePointer,
+                      DWORD moveMethod);
+
+// Writes everything the system still holds for the handle to the device.
+BOOL FlushFileBuffers(HANDLE file);
+
+BOOL CloseHandle(HANDLE object);
+
+BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, void* inBuffer, DWORD inBufferSize,
+                     void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned,
+                     void* overlapped);
+
+// ---- Volumes (rootPathName is "X:\") ---------------------------------------------------------
+
+UINT GetDriveTypeA(const char* rootPathName);
+
+BOOL GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+                           DWORD volumeNameSize, DWORD* volumeSerialNumber,
+                           DWORD* maximumComponentLength, DWORD* fileSystemFlags,
+                           char* fileSystemNameBuffer, DWORD fileSystemNameSize);
+
+BOOL GetDiskFreeSpaceExA(const char* directoryName, ULONGLONG* freeBytesAvailableToCaller,
+                         ULONGLONG* totalNumberOfBytes, ULONGLONG* totalNumberOfFreeBytes);
+
+// ---- Errors ----------------------------------------------------------------------------------
+
+DWORD GetLastError();
+void SetLastError(DWORD errorCode);
+
+// The system's text for an error code, as FormatMessageA gives it from the system table
+// (at most 256 bytes), before any trimming.
+std::string FormatSystemMessage(DWORD errorCode);
+
+// The full path as GetFullPathNameA expands it: a relative path is made absolute against the
+// current directory; device paths ("\\.\...") come back unchanged.
+std::string GetFullPathNameA(const std::string& fileName);
+
+}  // namespace win
