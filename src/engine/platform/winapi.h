@@ -97,6 +97,9 @@ constexpr DWORD ERROR_NOT_READY = 21;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_MORE_DATA = 234;
+// A disk or volume opened with FILE_FLAG_EXCLUSIVE_DEVICE is in use: a file system on it (or
+// on one of its partitions) is mounted, or another program claimed it.
+constexpr DWORD ERROR_DEVICE_IN_USE = 2404;
 
 // ---- Files and devices ---------------------------------------------------------------------
 

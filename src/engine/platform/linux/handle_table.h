@@ -1,6 +1,7 @@
 // Linux backend: what the layer remembers of every open handle.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,13 @@ struct HandleInfo {
 
 // A copy of what is known of an open handle; nothing for a handle that is not open.
 std::optional<HandleInfo> LookupHandle(HANDLE handle);
+
+// The layer's own access to the table: registering takes over the descriptor and gives the
+// new handle; FindHandle shares the entry without copying it; ReleaseHandle forgets the handle
+// and gives back its entry (the caller closes the descriptor).
+HANDLE RegisterHandle(HandleInfo info);
+std::shared_ptr<const HandleInfo> FindHandle(HANDLE handle);
+std::shared_ptr<const HandleInfo> ReleaseHandle(HANDLE handle);
 
 // DeviceIoControl's IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS for a volume handle.
 BOOL QueryVolumeDiskExtents(const HandleInfo& info, void* outBuffer, DWORD outBufferSize,

@@ -1,0 +1,280 @@
+// Linux backend: opening, reading, writing, positioning, flushing and closing files and
+// block devices with the results of the Windows file API.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <type_traits>
+
+#include "engine/platform/fault_checks.h"
+#include "engine/platform/linux/device_names.h"
+#include "engine/platform/linux/handle_table.h"
+#include "engine/platform/winapi.h"
+
+namespace win {
+namespace {
+
+using linux_backend::HandleInfo;
+
+// The most one read() or write() moves on Linux.
+constexpr std::size_t kMaxTransfer = 0x7ffff000;
+
+BOOL Fail(DWORD error) {
+    SetLastError(error);
+    return FALSE;
+}
+
+int OpenFlags(DWORD access, DWORD disposition, bool& valid) {
+    valid = true;
+    int flags = O_CLOEXEC;
+    const bool read = (access & GENERIC_READ) != 0;
+    const bool write = (access & GENERIC_WRITE) != 0;
+    flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    switch (disposition) {
+        case OPEN_EXISTING:
+            break;
+        case CREATE_ALWAYS:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case CREATE_NEW:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        default:
+            valid = false;
+    }
+    return flags;
+}
+
+// The host path a CreateFileA path opens, and what the handle will know of it.
+bool ResolveOpenPath(const char* fileName, HandleInfo& info) {
+    info.path = fileName;
+    if (!linux_backend::IsDeviceNamespacePath(info.path)) {
+        return true;
+    }
+    const auto target = linux_backend::ResolveDevicePath(info.path, CurrentDeviceMap());
+    if (!target) {
+        return false;
+    }
+    if (target->kind == linux_backend::DeviceTarget::Kind::Disk) {
+        info.kind = HandleInfo::Kind::Disk;
+        info.disk = target->disk;
+    } else {
+        info.kind = HandleInfo::Kind::Volume;
+        info.volume = target->volume;
+    }
+    return true;
+}
+
+const std::string& HostPath(const HandleInfo& info) {
+    switch (info.kind) {
+        case HandleInfo::Kind::Disk:
+            return info.disk.node;
+        case HandleInfo::Kind::Volume:
+            return info.volume.node;
+        default:
+            return info.path;
+    }
+}
+
+int OpenHost(const std::string& path, int flags, bool exclusiveDevice) {
+    if (exclusiveDevice && (flags & O_ACCMODE) != O_RDONLY) {
+        // O_EXCL claims a block device: the kernel refuses it while a file system on it, or on
+        // any of its partitions, is mounted. On a regular file O_EXCL means something else.
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+            const int fd = ::open(path.c_str(), (flags & ~O_CREAT & ~O_TRUNC) | O_EXCL);
+            if (fd < 0 && errno == EBUSY) {
+                errno = 0;
+                return -2;
+            }
+            return fd;
+        }
+    }
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+std::int64_t CurrentPosition(int fd) {
+    return ::lseek(fd, 0, SEEK_CUR);
+}
+
+// One ReadFile (into a char buffer) or WriteFile (from a const char buffer): as many read() or
+// write() calls as the kernel needs to move the bytes, normally one. A transfer that fails
+// after some bytes reports those bytes with TRUE; GetLastError() then says why it stopped.
+template <typename Byte>
+BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
+    constexpr bool reading = !std::is_const_v<Byte>;
+    if (done != nullptr) {
+        *done = 0;
+    }
+    const auto info = linux_backend::FindHandle(file);
+    if (!info) {
+        return Fail(EBADF);
+    }
+    DWORD wanted = count;
+    DWORD cutError = ERROR_SUCCESS;
+    if (faults::PlanInstalled()) {
+        const std::int64_t position = CurrentPosition(info->fd);
+        faults::Verdict verdict;
+        if constexpr (reading) {
+            faults::DelayRead(info->path);
+            verdict = faults::CheckRead(info->path, position, wanted);
+        } else {
+            verdict = faults::CheckWrite(info->path, position, wanted);
+        }
+        if (verdict.fail) {
+            return Fail(verdict.error);
+        }
+        wanted = verdict.allowed;
+        cutError = verdict.error;
+    }
+    DWORD moved = 0;
+    while (moved < wanted) {
+        const std::size_t chunk = std::min<std::size_t>(wanted - moved, kMaxTransfer);
+        ssize_t n;
+        if constexpr (reading) {
+            n = ::read(info->fd, bytes + moved, chunk);
+        } else {
+            n = ::write(info->fd, bytes + moved, chunk);
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && moved == 0) {
+            return Fail(static_cast<DWORD>(errno));
+        }
+        if (n < 0) {
+            cutError = static_cast<DWORD>(errno);
+            break;
+        }
+        if (n == 0) {
+            // Reading: the end of the file or device. Writing: the device takes no more.
+            if constexpr (!reading) {
+                cutError = ENOSPC;
+            }
+            break;
+        }
+        moved += static_cast<DWORD>(n);
+    }
+    if (done != nullptr) {
+        *done = moved;
+    }
+    SetLastError(cutError);
+    return TRUE;
+}
+
+}  // namespace
+
+HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*/,
+                   void* /*securityAttributes*/, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE /*templateFile*/) {
+    if (fileName == nullptr || *fileName == '\0') {
+        SetLastError(ENOENT);
+        return INVALID_HANDLE_VALUE;
+    }
+    bool valid = false;
+    const int flags = OpenFlags(desiredAccess, creationDisposition, valid);
+    if (!valid) {
+        SetLastError(EINVAL);
+        return INVALID_HANDLE_VALUE;
+    }
+    HandleInfo info;
+    if (!ResolveOpenPath(fileName, info) || HostPath(info).empty()) {
+        SetLastError(ENOENT);
+        return INVALID_HANDLE_VALUE;
+    }
+    const int fd =
+        OpenHost(HostPath(info), flags, (flagsAndAttributes & FILE_FLAG_EXCLUSIVE_DEVICE) != 0);
+    if (fd == -2) {
+        SetLastError(ERROR_DEVICE_IN_USE);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (fd < 0) {
+        SetLastError(static_cast<DWORD>(errno));
+        return INVALID_HANDLE_VALUE;
+    }
+    // A folder is no file: the system this layer stands for refuses to open one.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        SetLastError(EISDIR);
+        return INVALID_HANDLE_VALUE;
+    }
+    info.fd = fd;
+    SetLastError(ERROR_SUCCESS);
+    return linux_backend::RegisterHandle(std::move(info));
+}
+
+BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, void*) {
+    return Transfer(file, static_cast<char*>(buffer), bytesToRead, bytesRead);
+}
+
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, void*) {
+    return Transfer(file, static_cast<const char*>(buffer), bytesToWrite, bytesWritten);
+}
+
+BOOL SetFilePointerEx(HANDLE file, LONGLONG distanceToMove, LONGLONG* newFilePointer,
+                      DWORD moveMethod) {
+    const auto info = linux_backend::FindHandle(file);
+    if (!info) {
+        return Fail(EBADF);
+    }
+    int whence;
+    switch (moveMethod) {
+        case FILE_BEGIN:
+            whence = SEEK_SET;
+            break;
+        case FILE_CURRENT:
+            whence = SEEK_CUR;
+            break;
+        case FILE_END:
+            whence = SEEK_END;
+            break;
+        default:
+            return Fail(EINVAL);
+    }
+    const off_t position = ::lseek(info->fd, static_cast<off_t>(distanceToMove), whence);
+    if (position < 0) {
+        return Fail(static_cast<DWORD>(errno));
+    }
+    if (newFilePointer != nullptr) {
+        *newFilePointer = position;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+    const auto info = linux_backend::FindHandle(file);
+    if (!info) {
+        return Fail(EBADF);
+    }
+    if (faults::PlanInstalled() && faults::FlushFails(info->path)) {
+        return Fail(EIO);
+    }
+    if (::fsync(info->fd) != 0) {
+        return Fail(static_cast<DWORD>(errno));
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+BOOL CloseHandle(HANDLE object) {
+    const auto info = linux_backend::ReleaseHandle(object);
+    if (!info) {
+        return Fail(EBADF);
+    }
+    // Linux releases the descriptor even when close() reports an error; never retry it.
+    if (::close(info->fd) != 0 && errno != EINTR) {
+        return Fail(static_cast<DWORD>(errno));
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+}  // namespace win
