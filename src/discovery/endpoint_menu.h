@@ -9,7 +9,7 @@
 struct MenuEntry {
     enum class Kind { Image, Separator, Volume, Disk };
     Kind kind = Kind::Separator;
-    std::string name;     // item name: Openimage/Saveimage, C / Cx, PhysicalDrive0 / PhysicalDrive0x
+    std::string name;  // item name: Openimage/Saveimage, C / Cx, PhysicalDrive0 / PhysicalDrive0x
     std::string caption;  // item caption
 };
 

@@ -12,7 +12,7 @@ struct DISK_EXTENT {
 };
 
 class TNTVolumeInfo {
-public:
+  public:
     explicit TNTVolumeInfo(const std::string& drive);
 
     std::string Drive;
@@ -24,7 +24,7 @@ public:
     std::string DriveType;  // "RD", "HD", "ND", "CD" or empty
     DISK_EXTENT Extent;
 
-private:
+  private:
     void ReadVolumeInformation();
     void ReadDiskExtent();
 };

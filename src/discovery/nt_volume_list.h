@@ -20,7 +20,7 @@ struct VolumeItem {
 };
 
 class TNTVolumeList {
-public:
+  public:
     TNTVolumeList();  // enumerates the letters C to Z (Refresh)
 
     std::int32_t Count() const;
@@ -30,12 +30,19 @@ public:
 
     VolumeItem Item;
 
-private:
+  private:
     void Refresh();
 
     std::vector<std::string> Captions;
     std::vector<std::string> Names;
 };
+
+// How one letter's facts become an entry: it is listed when its volume lies on a disk the extent
+// query names (DiskNumber other than 255) or has a label; its record, with DiskTag such as HD0;
+// and its caption "Label (D:), HD1, NTFS, [free/total]".
+bool IsListedVolume(const TNTVolumeInfo& info);
+VolumeItem MakeVolumeItem(const TNTVolumeInfo& info);
+std::string VolumeCaption(const VolumeItem& item);
 
 // "%f GB" from 1 MiB on, "%f MB" below, two decimals rounded half up, with the decimal
 // separator of the user's locale.

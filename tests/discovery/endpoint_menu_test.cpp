@@ -1,0 +1,104 @@
+// The entries of the source and target menus for a replaced device map whose disks and volume
+// are files and folders of the test.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "discovery/endpoint_menu.h"
+#include "discovery_fixture.h"
+
+namespace {
+
+using discovery_test::ScopedDeviceMap;
+using discovery_test::TempFolder;
+using Kind = MenuEntry::Kind;
+
+const std::string kDriveStem = "PhysicalDrive";
+const std::string kDevicePrefix = "\\\\.\\";
+
+std::string SparseFile(const TempFolder& folder, const std::string& name, std::int64_t bytes) {
+    const std::string path = folder.File(name);
+    { std::ofstream create(path, std::ios::binary); }
+    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(bytes));
+    return path;
+}
+
+win::DiskEntry Disk(const std::string& node) {
+    return win::DiskEntry{node, "", false};
+}
+
+std::vector<std::tuple<Kind, std::string, std::string>> Entries(const std::vector<MenuEntry>& m) {
+    std::vector<std::tuple<Kind, std::string, std::string>> entries;
+    for (const MenuEntry& entry : m) {
+        entries.emplace_back(entry.kind, entry.name, entry.caption);
+    }
+    return entries;
+}
+
+class EndpointMenuTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string gone = folder_.File("gone");
+        std::filesystem::create_directory(folder_.File("not-a-disk"));
+        map_.disks = {
+            Disk(SparseFile(folder_, "disk0", 1073741824)),
+            Disk(gone),  // cannot be opened
+            Disk(SparseFile(folder_, "disk2", 3 * 1073741824LL - 1)),
+            Disk(folder_.File("not-a-disk")),  // opens, no geometry
+            Disk(SparseFile(folder_, "disk4", 1048576)),
+        };
+    }
+
+    TempFolder folder_;
+    win::DeviceMap map_;
+};
+
+TEST_F(EndpointMenuTest, ImageItemVolumesThenEveryDiskThatAnswers) {
+    const std::string fat = folder_.File("fat.img");
+    if (!discovery_test::MakeFileSystemImage(fat, 2 << 20, "mkfs.vfat -n DATA")) {
+        GTEST_SKIP() << "mkfs.vfat is missing";
+    }
+    map_.volumes = {discovery_test::Volume('D', fat, win::DRIVE_FIXED, 0)};
+    ScopedDeviceMap scoped(map_);
+
+    struct Case {
+        MenuSide side;
+        std::string imageName;
+        std::string imageCaption;
+        std::string suffix;
+    };
+    const Case cases[] = {
+        {MenuSide::Source, "Openimage", "打开磁盘镜像", ""},
+        {MenuSide::Target, "Saveimage", "保存为镜像文件", "x"},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::tuple<Kind, std::string, std::string>> expected = {
+            {Kind::Image, c.imageName, c.imageCaption},
+            {Kind::Separator, "", "-"},
+            {Kind::Volume, "D" + c.suffix, "DATA (D:), HD0, FAT12, [0.00 MB/0.00 MB]"},
+            {Kind::Separator, "", "-"},
+            {Kind::Disk, "PhysicalDrive0" + c.suffix, "HD0, Fixed Drive, [1GB]"},
+            {Kind::Disk, "PhysicalDrive2" + c.suffix, "HD2, Fixed Drive, [2GB]"},
+            {Kind::Disk, "PhysicalDrive4" + c.suffix, "HD4, Fixed Drive, [0GB]"},
+        };
+        EXPECT_EQ(Entries(BuildEndpointMenu(c.side, kDriveStem, kDevicePrefix)), expected);
+    }
+}
+
+TEST_F(EndpointMenuTest, OneSeparatorWithoutVolumes) {
+    map_.disks.resize(2);  // disk 0 and the missing disk 1
+    ScopedDeviceMap scoped(map_);
+    const std::vector<std::tuple<Kind, std::string, std::string>> expected = {
+        {Kind::Image, "Openimage", "打开磁盘镜像"},
+        {Kind::Separator, "", "-"},
+        {Kind::Disk, "PhysicalDrive0", "HD0, Fixed Drive, [1GB]"},
+    };
+    EXPECT_EQ(Entries(BuildEndpointMenu(MenuSide::Source, kDriveStem, kDevicePrefix)), expected);
+
+    ScopedDeviceMap nothing(win::DeviceMap{});
+    EXPECT_EQ(BuildEndpointMenu(MenuSide::Target, kDriveStem, kDevicePrefix).size(), 2u);
+}
+
+}  // namespace
