@@ -8,23 +8,35 @@
 namespace win {
 namespace {
 
-std::mutex sourceMutex;
-DeviceMapSource installedSource;
+// Reached through a function so that a source installed while the program starts (before
+// this file's own statics would be set up) is kept.
+struct SourceSlot {
+    std::mutex mutex;
+    DeviceMapSource source;
+};
+
+SourceSlot& Slot() {
+    static SourceSlot slot;
+    return slot;
+}
 
 }  // namespace
 
 DeviceMap CurrentDeviceMap() {
-    DeviceMapSource source;
-    {
-        std::lock_guard lock(sourceMutex);
-        source = installedSource;
-    }
+    const DeviceMapSource source = CurrentDeviceMapSource();
     return source ? source() : linux_backend::BuildSystemDeviceMap();
 }
 
 void SetDeviceMapSource(DeviceMapSource source) {
-    std::lock_guard lock(sourceMutex);
-    installedSource = std::move(source);
+    SourceSlot& slot = Slot();
+    std::lock_guard lock(slot.mutex);
+    slot.source = std::move(source);
+}
+
+DeviceMapSource CurrentDeviceMapSource() {
+    SourceSlot& slot = Slot();
+    std::lock_guard lock(slot.mutex);
+    return slot.source;
 }
 
 }  // namespace win

@@ -45,5 +45,7 @@ DeviceMap CurrentDeviceMap();
 // Installs the source of the map; an empty function restores the system's map.
 using DeviceMapSource = std::function<DeviceMap()>;
 void SetDeviceMapSource(DeviceMapSource source);
+// The installed source; empty while the system's map is in use.
+DeviceMapSource CurrentDeviceMapSource();
 
 }  // namespace win

@@ -1,0 +1,20 @@
+// Points the layer's device names at what a test chooses, for the scope of one object: the
+// source that was installed before comes back when it goes.
+#pragma once
+
+#include "engine/platform/device_map.h"
+
+class ScopedDeviceMap {
+  public:
+    explicit ScopedDeviceMap(win::DeviceMap map);
+    explicit ScopedDeviceMap(win::DeviceMapSource source);
+    ~ScopedDeviceMap();
+    ScopedDeviceMap(const ScopedDeviceMap&) = delete;
+    ScopedDeviceMap& operator=(const ScopedDeviceMap&) = delete;
+
+  private:
+    win::DeviceMapSource previous_;
+};
+
+// A map whose disks PhysicalDrive0, 1, ... are the given files or devices.
+win::DeviceMap DisksOnly(const std::vector<std::string>& nodes);
