@@ -3,25 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "discovery/endpoint_menu.h"
 #include "discovery_fixture.h"
+#include "support/scoped_device_map.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-using discovery_test::ScopedDeviceMap;
-using discovery_test::TempFolder;
 using Kind = MenuEntry::Kind;
 
 const std::string kDriveStem = "PhysicalDrive";
 const std::string kDevicePrefix = "\\\\.\\";
 
-std::string SparseFile(const TempFolder& folder, const std::string& name, std::int64_t bytes) {
+std::string SparseFile(const TempDir& folder, const std::string& name, std::int64_t bytes) {
     const std::string path = folder.File(name);
-    { std::ofstream create(path, std::ios::binary); }
-    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(bytes));
+    EXPECT_TRUE(discovery_test::MakeFileSystemImage(path, bytes, {}));
     return path;
 }
 
@@ -51,13 +49,13 @@ class EndpointMenuTest : public ::testing::Test {
         };
     }
 
-    TempFolder folder_;
+    TempDir folder_;
     win::DeviceMap map_;
 };
 
 TEST_F(EndpointMenuTest, ImageItemVolumesThenEveryDiskThatAnswers) {
     const std::string fat = folder_.File("fat.img");
-    if (!discovery_test::MakeFileSystemImage(fat, 2 << 20, "mkfs.vfat -n DATA")) {
+    if (!discovery_test::MakeFileSystemImage(fat, 2 << 20, {"mkfs.vfat", "-n", "DATA"})) {
         GTEST_SKIP() << "mkfs.vfat is missing";
     }
     map_.volumes = {discovery_test::Volume('D', fat, win::DRIVE_FIXED, 0)};

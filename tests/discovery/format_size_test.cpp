@@ -5,7 +5,8 @@
 #include <string>
 
 #include "discovery/nt_volume_list.h"
-#include "discovery_fixture.h"
+#include "support/run_command.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -52,15 +53,14 @@ class ScopedEnv {
 };
 
 TEST(DecimalSeparatorTest, ComesFromTheUsersNumericLocale) {
-    discovery_test::TempFolder folder;
-    const std::string command =
-        "localedef -i de_DE -f UTF-8 '" + folder.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) {
+    TempDir folder;
+    if (RunCommand({"localedef", "-i", "de_DE", "-f", "UTF-8", folder.File("de_DE.UTF-8")})
+            .exitCode != 0) {
         GTEST_SKIP() << "cannot compile a locale with a decimal comma here";
     }
     const std::string globalBefore = setlocale(LC_NUMERIC, nullptr);
     {
-        ScopedEnv path("LOCPATH", folder.Path().string());
+        ScopedEnv path("LOCPATH", folder.Path());
         ScopedEnv numeric("LC_ALL", "de_DE.UTF-8");
         InitDecimalSeparator();
         EXPECT_EQ(FormatSize(134217728.0), "0,13 GB");

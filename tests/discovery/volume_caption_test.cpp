@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "discovery/nt_volume_list.h"
-#include "discovery_fixture.h"
+#include "support/scoped_device_map.h"
 
 namespace {
 
 // The facts of a letter with no volume, as a start for fixed facts.
 TNTVolumeInfo NoVolume(const std::string& drive) {
-    discovery_test::ScopedDeviceMap empty(win::DeviceMap{});
+    ScopedDeviceMap empty(win::DeviceMap{});
     return TNTVolumeInfo(drive);
 }
 

@@ -8,11 +8,11 @@
 #include "discovery/nt_volume_list.h"
 #include "discovery_fixture.h"
 #include "engine/errors.h"
+#include "support/scoped_device_map.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-using discovery_test::ScopedDeviceMap;
-using discovery_test::TempFolder;
 using discovery_test::Volume;
 
 constexpr std::int64_t kImageBytes = 2 << 20;
@@ -23,13 +23,13 @@ class VolumeListTest : public ::testing::Test {
         fat_ = folder_.File("fat.img");
         blank_ = folder_.File("blank.img");
         if (!discovery_test::MakeFileSystemImage(fat_, kImageBytes,
-                                                 "mkfs.vfat -n DATA -i 1234ABCD")) {
+                                                 {"mkfs.vfat", "-n", "DATA", "-i", "1234ABCD"})) {
             GTEST_SKIP() << "mkfs.vfat is missing";
         }
-        ASSERT_TRUE(discovery_test::MakeFileSystemImage(blank_, kImageBytes, "true"));
+        ASSERT_TRUE(discovery_test::MakeFileSystemImage(blank_, kImageBytes, {}));
     }
 
-    TempFolder folder_;
+    TempDir folder_;
     std::string fat_;
     std::string blank_;
 };

@@ -9,15 +9,15 @@
 #include "discovery_fixture.h"
 #include "engine/platform/linux/handle_table.h"
 #include "engine/platform/winapi.h"
+#include "support/scoped_device_map.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-using discovery_test::ScopedDeviceMap;
-using discovery_test::TempFolder;
 using discovery_test::Volume;
 
 TEST(VolumeQueriesTest, DriveTypeOfRoots) {
-    TempFolder folder;
+    TempDir folder;
     win::DeviceMap map;
     map.volumes.push_back(Volume('D', folder.File("d"), win::DRIVE_FIXED, 0));
     map.volumes.push_back(Volume('E', "", win::DRIVE_REMOTE, -1));
@@ -41,7 +41,7 @@ TEST(VolumeQueriesTest, DriveTypeOfRoots) {
 }
 
 struct ImageCase {
-    const char* command;
+    std::vector<std::string> mkfs;
     std::int64_t bytes;
     const char* label;
     win::DWORD serial;
@@ -52,10 +52,10 @@ class VolumeInformationTest : public ::testing::TestWithParam<ImageCase> {};
 
 TEST_P(VolumeInformationTest, LabelSerialAndFileSystemFromTheDevice) {
     const ImageCase& c = GetParam();
-    TempFolder folder;
+    TempDir folder;
     const std::string image = folder.File("volume.img");
-    if (!discovery_test::MakeFileSystemImage(image, c.bytes, c.command)) {
-        GTEST_SKIP() << "cannot make the file system: " << c.command;
+    if (!discovery_test::MakeFileSystemImage(image, c.bytes, c.mkfs)) {
+        GTEST_SKIP() << "cannot make the file system with " << c.mkfs[0];
     }
     win::DeviceMap map;
     map.volumes.push_back(Volume('K', image, win::DRIVE_FIXED, 0));
@@ -76,17 +76,29 @@ TEST_P(VolumeInformationTest, LabelSerialAndFileSystemFromTheDevice) {
 INSTANTIATE_TEST_SUITE_P(
     FileSystems, VolumeInformationTest,
     ::testing::Values(
-        ImageCase{"mkfs.vfat -n SMALL -i 1234ABCD", 2 << 20, "SMALL", 0x1234ABCDu, "FAT12"},
-        ImageCase{"mkfs.vfat -F 16 -n MIDDLE -i 00C0FFEE", 16 << 20, "MIDDLE", 0x00C0FFEEu,
+        ImageCase{
+            {"mkfs.vfat", "-n", "SMALL", "-i", "1234ABCD"}, 2 << 20, "SMALL", 0x1234ABCDu, "FAT12"},
+        ImageCase{{"mkfs.vfat", "-F", "16", "-n", "MIDDLE", "-i", "00C0FFEE"},
+                  16 << 20,
+                  "MIDDLE",
+                  0x00C0FFEEu,
                   "FAT16"},
-        ImageCase{"mkfs.vfat -F 32 -s 1 -n BIG -i CAFEF00D", 40 << 20, "BIG", 0xCAFEF00Du, "FAT32"},
-        ImageCase{"mkfs.ext4 -q -F -L linuxdata -U 0badcafe-1234-4321-8765-0123456789ab", 4 << 20,
-                  "linuxdata", 0x0BADCAFEu, "ext4"}));
+        ImageCase{{"mkfs.vfat", "-F", "32", "-s", "1", "-n", "BIG", "-i", "CAFEF00D"},
+                  40 << 20,
+                  "BIG",
+                  0xCAFEF00Du,
+                  "FAT32"},
+        ImageCase{{"mkfs.ext4", "-q", "-F", "-L", "linuxdata", "-U",
+                   "0badcafe-1234-4321-8765-0123456789ab"},
+                  4 << 20,
+                  "linuxdata",
+                  0x0BADCAFEu,
+                  "ext4"}));
 
 TEST(VolumeQueriesTest, NamesAreCutToTheBuffersAndZeroTerminated) {
-    TempFolder folder;
+    TempDir folder;
     const std::string image = folder.File("fat.img");
-    if (!discovery_test::MakeFileSystemImage(image, 2 << 20, "mkfs.vfat -n LONGLABEL")) {
+    if (!discovery_test::MakeFileSystemImage(image, 2 << 20, {"mkfs.vfat", "-n", "LONGLABEL"})) {
         GTEST_SKIP() << "mkfs.vfat is missing";
     }
     win::DeviceMap map;
@@ -107,13 +119,13 @@ TEST(VolumeQueriesTest, NamesAreCutToTheBuffersAndZeroTerminated) {
 }
 
 TEST(VolumeQueriesTest, VolumesWithoutReadableFactsAndAbsentLetters) {
-    TempFolder folder;
+    TempDir folder;
     const std::string blank = folder.File("blank.img");
-    ASSERT_TRUE(discovery_test::MakeFileSystemImage(blank, 1 << 20, "true"));
+    ASSERT_TRUE(discovery_test::MakeFileSystemImage(blank, 1 << 20, {}));
     win::DeviceMap map;
     map.volumes.push_back(Volume('D', folder.File("missing"), win::DRIVE_FIXED, 0));
     map.volumes.push_back(Volume('E', blank, win::DRIVE_FIXED, 0));
-    win::VolumeEntry share = Volume('N', "", win::DRIVE_REMOTE, -1, folder.Path().string());
+    win::VolumeEntry share = Volume('N', "", win::DRIVE_REMOTE, -1, folder.Path());
     share.fsType = "nfs4";
     map.volumes.push_back(share);
     ScopedDeviceMap scoped(map);
@@ -151,7 +163,7 @@ TEST(VolumeQueriesTest, VolumesWithoutReadableFactsAndAbsentLetters) {
 }
 
 TEST(VolumeQueriesTest, FreeSpaceOfTheMountPoint) {
-    TempFolder folder;
+    TempDir folder;
     win::DeviceMap map;
     map.volumes.push_back(Volume('D', folder.File("d"), win::DRIVE_FIXED, 0, folder.Path()));
     map.volumes.push_back(Volume('E', folder.File("e"), win::DRIVE_FIXED, 0));  // not mounted
