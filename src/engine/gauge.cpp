@@ -6,10 +6,21 @@
 
 #include "engine/errors.h"
 
+namespace {
+
+// The bounds are worked out in 64 bits: MaxValue - 1 and MinValue + 1 leave the 32-bit range
+// at its ends.
+[[noreturn]] void RefuseValue(std::int64_t low, std::int64_t high) {
+    throw EInvalidArgument(Format("Value must be between %lld and %lld",
+                                  static_cast<long long>(low), static_cast<long long>(high)));
+}
+
+}  // namespace
+
 void TGauge::SetMinValue(std::int32_t value) {
     if (value > maxValue_) {
-        throw EInvalidArgument(Format("Value must be between %d and %d",
-                                      -std::numeric_limits<std::int32_t>::max(), maxValue_ - 1));
+        RefuseValue(-std::int64_t{std::numeric_limits<std::int32_t>::max()},
+                    std::int64_t{maxValue_} - 1);
     }
     minValue_ = value;
     progress_ = std::max(progress_, minValue_);
@@ -18,8 +29,7 @@ void TGauge::SetMinValue(std::int32_t value) {
 
 void TGauge::SetMaxValue(std::int32_t value) {
     if (value < minValue_) {
-        throw EInvalidArgument(Format("Value must be between %d and %d", minValue_ + 1,
-                                      std::numeric_limits<std::int32_t>::max()));
+        RefuseValue(std::int64_t{minValue_} + 1, std::numeric_limits<std::int32_t>::max());
     }
     maxValue_ = value;
     progress_ = std::min(progress_, maxValue_);
@@ -40,7 +50,9 @@ int TGauge::Percent() const {
     return static_cast<int>(share);
 }
 
-std::string TGauge::Text() const { return std::to_string(Percent()) + Suffix; }
+std::string TGauge::Text() const {
+    return std::to_string(Percent()) + Suffix;
+}
 
 void TGauge::Changed() {
     if (OnChange) {
