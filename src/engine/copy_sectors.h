@@ -16,7 +16,13 @@ struct CopyResult {
 // Copies the source from startOffset up to sourceSize in chunks of 512 source sectors of
 // sectorSize bytes, every sector cut to its first 512 bytes, into the target from its byte 0.
 // Reads that fail are retried sector by sector; sectors that still fail are written as zeros
-// and counted. A failed or short write, or a failed flush, raises EWriteError.
+// and counted. A failed or short write, or a failed flush, raises EWriteError. The target is
+// flushed before the copy returns, also after Stop. A negative start offset is refused before
+// anything is opened (see CheckStartOffset).
 CopyResult CopySectors(WindowServices& window, const std::string& sourcePath,
                        const std::string& targetPath, std::int64_t sourceSize,
                        std::int32_t sectorSize, std::int64_t startOffset);
+
+// The number of source bytes one gauge step stands for: 1024, doubled as often as needed for
+// the source size in those units to fit the gauge's signed 32-bit MaxValue.
+std::int64_t GaugeUnit(std::int64_t sourceSize);
