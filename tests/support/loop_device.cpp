@@ -127,6 +127,9 @@ void LoopDevice::Teardown() {
         mountPoint_.clear();
     }
     if (!node_.empty()) {
+        // Partitions that partx added outlive the detach and would confuse the next user of
+        // the same loop device: drop them first.
+        Succeeds({"partx", "-d", node_});
         Succeeds({"losetup", "-d", node_});
         node_.clear();
     }
