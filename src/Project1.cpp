@@ -1,10 +1,13 @@
-// varnel-backup: the desktop program. Until the main window exists it says so and ends.
-#include <QApplication>
-#include <QMessageBox>
+// varnel-backup: the desktop program. One window; every handler runs on this thread.
+#include "discovery/nt_volume_list.h"
+#include "ui/Unit1.h"
+#include "ui/varnel_application.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QMessageBox::information(nullptr, QString::fromUtf8("Varnel工控机系统备份软件 10.6"),
-                             QStringLiteral("The main window is not built yet."));
+    varnel::VarnelApplication app(argc, argv);
+    InitDecimalSeparator();
+    TForm1 form;
+    form.show();
+    app.exec();
     return 0;
 }

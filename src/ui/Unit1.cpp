@@ -199,10 +199,7 @@ void TForm1::CreateMenus() {
 }
 
 void TForm1::CreateDialogs() {
-    od = new QFileDialog(this);
-    od->setObjectName(QStringLiteral("od"));
-    od->setAcceptMode(QFileDialog::AcceptOpen);
-    od->setFileMode(QFileDialog::AnyFile);  // the named file need not exist
+    ResetOpenDialog();
 
     sd = new QFileDialog(this);
     sd->setObjectName(QStringLiteral("sd"));
@@ -210,6 +207,20 @@ void TForm1::CreateDialogs() {
     sd->setFileMode(QFileDialog::AnyFile);
     sd->setNameFilter(QStringLiteral("Disk Image(*.img)"));
     sd->setDefaultSuffix(QString());  // a name typed without extension is taken as typed
+}
+
+void TForm1::ResetOpenDialog() {
+    // A file dialog cannot be told to forget the name it holds: a fresh one, in the folder of
+    // the last, opens with an empty name, no filter and no default extension.
+    QString folder;
+    if (od != nullptr) {
+        folder = od->directory().absolutePath();
+        od->deleteLater();
+    }
+    od = new QFileDialog(this, QString(), folder);
+    od->setObjectName(QStringLiteral("od"));
+    od->setAcceptMode(QFileDialog::AcceptOpen);
+    od->setFileMode(QFileDialog::AnyFile);  // the named file need not exist
 }
 
 void TForm1::SetTabOrder() {
@@ -355,9 +366,7 @@ void TForm1::RebuildMenu(QMenu& menu, MenuSide side) {
 }
 
 void TForm1::SourceItemClick(QAction* sender) {
-    od->setDefaultSuffix(QString());
-    od->selectFile(QString());
-    od->setNameFilters({});
+    ResetOpenDialog();
     if (sender == nullptr) {
         return;
     }

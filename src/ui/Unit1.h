@@ -119,6 +119,7 @@ class TForm1 : public QMainWindow, public WindowServices {
     void CreateComponents();
     void CreateMenus();
     void CreateDialogs();
+    void ResetOpenDialog();
     void SetTabOrder();
     void SetJobControlsEnabled(bool enabled);
     void RebuildMenu(QMenu& menu, MenuSide side);

@@ -1,0 +1,215 @@
+// The source and target menus: built on a right-button press in their field, their items in
+// order, and what choosing an item (or answering a file dialog) stores in the window.
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <optional>
+
+#include "test_devices.h"
+#include "ui/Unit1.h"
+#include "ui_test_registry.h"
+
+namespace {
+
+QStringList NamesOf(const QMenu& menu) {
+    QStringList names;
+    for (QAction* item : menu.actions()) {
+        names << (item->isSeparator() ? QStringLiteral("-") : item->objectName());
+    }
+    return names;
+}
+
+QAction* Item(QMenu& menu, const QString& name) {
+    for (QAction* item : menu.actions()) {
+        if (item->objectName() == name) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+// A press and release of `button` in the field; the menu a right click opens is closed again.
+void Click(QWidget* field, Qt::MouseButton button, QMenu* opened = nullptr) {
+    QTest::mousePress(field, button);
+    QTest::mouseRelease(field, button);
+    if (opened != nullptr) {
+        opened->close();
+    }
+}
+
+// Builds the field's menu with a right-button press and gives its item `name`.
+QAction* BuiltItem(QWidget* field, QMenu& menu, const QString& name) {
+    QTest::mousePress(field, Qt::RightButton);
+    return Item(menu, name);
+}
+
+}  // namespace
+
+class EndpointMenusTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void rightPressBuildsTheMenus() {
+        TestDevices devices;
+        TForm1 form;
+        form.show();
+
+        Click(form.Edit1, Qt::LeftButton);
+        QVERIFY(form.pops->isEmpty());
+
+        Click(form.Edit1, Qt::RightButton, form.pops);
+        QCOMPARE(NamesOf(*form.pops),
+                 QStringLiteral("Openimage,-,C,-,PhysicalDrive0,PhysicalDrive1")
+                     .split(QLatin1Char(',')));
+        QCOMPARE(form.pops->actions().at(0)->text(), QString::fromUtf8("打开磁盘镜像"));
+        QVERIFY(!form.pops->actions().at(2)->text().isEmpty());
+        const QString disk0 = form.pops->actions().at(4)->text();
+        QVERIFY2(
+            disk0.startsWith(QStringLiteral("HD0, ")) && disk0.endsWith(QStringLiteral(", [0GB]")),
+            qPrintable(disk0));
+        QVERIFY(form.popd->isEmpty());
+
+        Click(form.Edit2, Qt::RightButton, form.popd);
+        QCOMPARE(NamesOf(*form.popd),
+                 QStringLiteral("Saveimage,-,Cx,-,PhysicalDrive0x,PhysicalDrive1x")
+                     .split(QLatin1Char(',')));
+        QCOMPARE(form.popd->actions().at(0)->text(), QString::fromUtf8("保存为镜像文件"));
+        QCOMPARE(form.popd->actions().at(4)->text(), disk0);
+
+        // A left or middle press keeps the items; a rebuild does not pile them up.
+        Click(form.Edit2, Qt::MiddleButton);
+        Click(form.Edit2, Qt::RightButton, form.popd);
+        QCOMPARE(form.popd->actions().size(), 6);
+    }
+
+    void menusOfADisabledFieldAreNotBuilt() {
+        TestDevices devices;
+        TForm1 form;
+        form.show();
+        form.DisableControls();
+        Click(form.Edit1, Qt::RightButton, form.pops);
+        QVERIFY(form.pops->isEmpty());
+        form.EnableControls();
+    }
+
+    void choosingADeviceItemStoresItsPath() {
+        TestDevices devices;
+        TForm1 form;
+        form.show();
+        QTest::mousePress(form.Edit1, Qt::RightButton);
+        QTest::mousePress(form.Edit2, Qt::RightButton);
+
+        struct Case {
+            bool target;
+            const char* item;
+            const char* path;
+            const char* field;
+        };
+        const Case cases[] = {
+            {false, "C", "\\\\.\\C:", "C:"},
+            {false, "PhysicalDrive1", "\\\\.\\PhysicalDrive1", "PhysicalDrive1"},
+            {true, "Cx", "\\\\.\\C:", "C:"},
+            {true, "PhysicalDrive0x", "\\\\.\\PhysicalDrive0", "PhysicalDrive0"},
+        };
+        for (const Case& c : cases) {
+            QMenu& menu = c.target ? *form.popd : *form.pops;
+            QAction* item = Item(menu, QString::fromLatin1(c.item));
+            QVERIFY2(item != nullptr, c.item);
+            form.TargetIsFile = true;
+            item->trigger();
+            QCOMPARE(c.target ? form.TargetPath : form.SourcePath, std::string(c.path));
+            QCOMPARE((c.target ? form.Edit2 : form.Edit1)->text(), QString::fromLatin1(c.field));
+            QCOMPARE(form.TargetIsFile, !c.target);
+        }
+    }
+
+    void openDialogChoosesTheSourceFile() {
+        TestDevices devices;
+        TForm1 form;
+        QAction* open = BuiltItem(form.Edit1, *form.pops, QStringLiteral("Openimage"));
+        QVERIFY(open != nullptr);
+
+        std::optional<QString> answer = devices.Path(QStringLiteral("missing.img"));
+        form.od->selectFile(QStringLiteral("left-over.img"));
+        form.od->setDefaultSuffix(QStringLiteral("img"));
+        form.od->setNameFilter(QStringLiteral("Disk Image(*.img)"));
+        form.RunFileDialog = [&](QFileDialog& dialog) {
+            // Cleared before every click; no filter; the file need not exist.
+            [&] {
+                QCOMPARE(&dialog, form.od);
+                QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
+                QCOMPARE(dialog.fileMode(), QFileDialog::AnyFile);
+                QVERIFY(dialog.defaultSuffix().isEmpty());
+                QVERIFY(dialog.selectedFiles().isEmpty() ||
+                        !dialog.selectedFiles().first().endsWith(QStringLiteral("left-over.img")));
+                QVERIFY(!dialog.nameFilters().join(QString()).contains(QStringLiteral("*.img")));
+            }();
+            return answer;
+        };
+        open->trigger();
+        QCOMPARE(form.SourcePath, answer->toStdString());
+        QCOMPARE(form.Edit1->text(), *answer);
+
+        answer.reset();  // cancelled: nothing changes
+        open->trigger();
+        QCOMPARE(form.Edit1->text(), devices.Path(QStringLiteral("missing.img")));
+    }
+
+    void saveDialogChoosesTheTargetFile() {
+        TestDevices devices;
+        TForm1 form;
+        QAction* save = BuiltItem(form.Edit2, *form.popd, QStringLiteral("Saveimage"));
+        QVERIFY(save != nullptr);
+
+        std::optional<QString> answer = devices.Path(QStringLiteral("backup"));
+        QStringList offered;
+        form.RunFileDialog = [&](QFileDialog& dialog) {
+            [&] {
+                QCOMPARE(&dialog, form.sd);
+                QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+                QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
+                QCOMPARE(dialog.nameFilters(), QStringList{QStringLiteral("Disk Image(*.img)")});
+                QVERIFY(dialog.defaultSuffix().isEmpty());
+            }();
+            offered << dialog.selectedFiles().value(0);
+            return answer;
+        };
+        save->trigger();
+        // Taken as typed: no ".img" added.
+        QCOMPARE(form.TargetPath, answer->toStdString());
+        QCOMPARE(form.Edit2->text(), *answer);
+        QVERIFY(form.TargetIsFile);
+
+        // A disk, then a cancelled dialog: the disk stays chosen.
+        Item(*form.popd, QStringLiteral("PhysicalDrive1x"))->trigger();
+        QVERIFY(!form.TargetIsFile);
+        answer.reset();
+        save->trigger();
+        QCOMPARE(form.TargetPath, std::string("\\\\.\\PhysicalDrive1"));
+        QVERIFY(!form.TargetIsFile);
+        // The dialog offered the last confirmed name again.
+        QCOMPARE(offered.value(1), devices.Path(QStringLiteral("backup")));
+    }
+
+    void typingIntoAFieldChangesNothing() {
+        TForm1 form;
+        form.show();
+        form.Edit1->setText(QStringLiteral("C:"));
+        form.Edit1->setFocus();
+        QTest::keyClicks(form.Edit1, QStringLiteral("ab1"));
+        QTest::keyClick(form.Edit1, Qt::Key_Backspace);
+        QTest::keyClick(form.Edit1, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(form.Edit2, Qt::Key_X);
+        QCOMPARE(form.Edit1->text(), QStringLiteral("C:"));
+        QVERIFY(form.Edit2->text().isEmpty());
+    }
+};
+
+static const bool registered = RegisterUiTest<EndpointMenusTest>();
+
+#include "endpoint_menus_test.moc"

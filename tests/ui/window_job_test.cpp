@@ -1,0 +1,199 @@
+// Jobs run from the window: a whole copy through the save dialog, the empty-field warning,
+// Stop and Pause clicked during the copy, closing the window during a job, and a failing
+// endpoint shown in the exception box.
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "box_answerer.h"
+#include "test_devices.h"
+#include "ui/Unit1.h"
+#include "ui/gauge_widget.h"
+#include "ui_test_registry.h"
+
+namespace {
+
+const QString kTitle = QString::fromUtf8("Varnel工控机系统备份软件 10.6");
+const QString kComplete = QStringLiteral("Disk image complete!");
+
+// A window with the source image file chosen through od and the target through sd (or the
+// target menu's item `targetItem`).
+struct JobWindow {
+    explicit JobWindow(const TestDevices& devices, std::int64_t sourceSize = 3 << 20,
+                       const QString& targetItem = QStringLiteral("Saveimage")) {
+        source = devices.Path(QStringLiteral("source.img"));
+        target = devices.Path(QStringLiteral("target.img"));
+        sourceBytes = TestDevices::Pattern(sourceSize);
+        TestDevices::WriteFile(source, sourceBytes);
+        form.show();
+        form.RunFileDialog = [this](QFileDialog& dialog) {
+            return &dialog == form.od ? source : target;
+        };
+        Choose(*form.pops, form.Edit1, QStringLiteral("Openimage"));
+        Choose(*form.popd, form.Edit2, targetItem);
+    }
+    void Choose(QMenu& menu, QLineEdit* field, const QString& name) {
+        QTest::mousePress(field, Qt::RightButton);
+        for (QAction* item : menu.actions()) {
+            if (item->objectName() == name) {
+                item->trigger();
+            }
+        }
+    }
+    // Queues `action` to run at the copy loop's first event processing.
+    void DuringCopy(std::function<void()> action) {
+        QTimer::singleShot(0, &form, std::move(action));
+    }
+    QByteArray Target() const { return TestDevices::ReadFile(target); }
+
+    TForm1 form;
+    QString source;
+    QString target;
+    QByteArray sourceBytes;
+};
+
+void VerifyIdle(TForm1& form) {
+    QVERIFY(form.Button1->isEnabled());
+    QVERIFY(form.Edit1->isEnabled());
+    QVERIFY(form.Edit2->isEnabled());
+    QVERIFY(!form.Timer1->isActive());
+    QCOMPARE(form.Gauge().Progress(), 0);
+}
+
+}  // namespace
+
+class WindowJobTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void startCopiesTheSourceIntoANewImageFile() {
+        TestDevices devices;
+        JobWindow job(devices);
+        BoxAnswerer boxes;
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.Texts(), QStringList{kComplete});
+        QCOMPARE(boxes.seen[0].title, kTitle);
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(boxes.seen[0].buttons, QStringList{QStringLiteral("OK")});
+        QCOMPARE(boxes.seen[0].defaultButton, QStringLiteral("OK"));
+        QCOMPARE(boxes.seen[0].escapeButton, QStringLiteral("OK"));
+        QVERIFY(boxes.seen[0].applicationModal);
+        QVERIFY(job.Target() == job.sourceBytes);
+        VerifyIdle(job.form);
+        QCOMPARE(job.form.gg->text(), QStringLiteral("0%"));
+
+        // The same job again empties the file before it writes it.
+        TestDevices::WriteFile(job.target, QByteArray(5 << 20, 'x'));
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QVERIFY(job.Target() == job.sourceBytes);
+    }
+
+    void emptyFieldsDrawTheWarningOnly() {
+        TestDevices devices;
+        TForm1 form;
+        form.show();
+        BoxAnswerer boxes;
+        QTest::mouseClick(form.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.Texts(), QStringList{QString::fromUtf8("数据源或者数据目标没有填写!")});
+        QCOMPARE(boxes.seen[0].title, kTitle);
+        VerifyIdle(form);
+    }
+
+    void stopEndsTheCopyEarly() {
+        TestDevices devices;
+        JobWindow job(devices);
+        BoxAnswerer boxes;
+        job.DuringCopy([&] { QTest::mouseClick(job.form.Button2, Qt::LeftButton); });
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.Texts(), QStringList{kComplete});
+        const QByteArray written = job.Target();
+        QVERIFY(written.size() > 0 && written.size() < job.sourceBytes.size());
+        QVERIFY(job.sourceBytes.startsWith(written));
+        VerifyIdle(job.form);
+    }
+
+    void pauseHoldsTheCopyUntilTheBoxIsDismissed() {
+        TestDevices devices;
+        JobWindow job(devices);
+        BoxAnswerer boxes;
+        job.DuringCopy([&] { QTest::mouseClick(job.form.Button4, Qt::LeftButton); });
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.Texts(), (QStringList{QString::fromUtf8("继续..."), kComplete}));
+        QVERIFY(job.Target() == job.sourceBytes);
+    }
+
+    // Closed during a job: the copy runs to its end, the pause and completion boxes close by
+    // themselves, and then the window goes.
+    void closingDuringAJobEndsTheProgramAfterIt() {
+        TestDevices devices;
+        JobWindow job(devices);
+        BoxAnswerer boxes({}, 25);
+        job.DuringCopy([&] {
+            job.form.Close1->trigger();
+            QVERIFY(job.form.isVisible());
+            QVERIFY(job.form.EndRequested());
+            QTest::mouseClick(job.form.Button4, Qt::LeftButton);
+        });
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QVERIFY(boxes.seen.empty());
+        QVERIFY(job.Target() == job.sourceBytes);
+        QVERIFY(!job.form.isVisible());
+    }
+
+    // Closing the program never says Yes to overwriting a disk.
+    void closingAnswersNoToOverwritingADisk() {
+        TestDevices devices;
+        JobWindow job(devices, 1 << 20, QStringLiteral("PhysicalDrive1x"));
+        BoxAnswerer boxes({}, 25);
+        job.DuringCopy([&] { job.form.close(); });
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QVERIFY(boxes.seen.empty());
+        QCOMPARE(TestDevices::ReadFile(devices.Disk1()), QByteArray(4 << 20, '\0'));
+        QVERIFY(!job.form.isVisible());
+    }
+
+    void yesToTheQuestionOverwritesTheDisk() {
+        TestDevices devices;
+        JobWindow job(devices, 1 << 20, QStringLiteral("PhysicalDrive1x"));
+        BoxAnswerer boxes([](QMessageBox& box) { return box.button(QMessageBox::Yes); });
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.seen.size(), std::size_t{2});
+        QCOMPARE(boxes.seen[0].buttons,
+                 (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
+        QCOMPARE(boxes.seen[0].defaultButton, QStringLiteral("&No"));
+        QCOMPARE(boxes.seen[0].escapeButton, QStringLiteral("&No"));
+        QVERIFY(TestDevices::ReadFile(devices.Disk1()).startsWith(job.sourceBytes));
+    }
+
+    void closingWhileIdleClosesAtOnce() {
+        TForm1 form;
+        form.show();
+        QVERIFY(form.close());
+        QVERIFY(!form.isVisible());
+    }
+
+    void aSourceThatCannotBeOpenedShowsTheExceptionBox() {
+        TestDevices devices;
+        JobWindow job(devices);
+        QFile::remove(job.source);
+        BoxAnswerer boxes;
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.seen.size(), std::size_t{1});
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        QCOMPARE(boxes.seen[0].title, kTitle);
+        QCOMPARE(boxes.seen[0].buttons, QStringList{QStringLiteral("OK")});
+        QVERIFY2(boxes.seen[0].text.startsWith(QStringLiteral("Cannot open file \"")),
+                 qPrintable(boxes.seen[0].text));
+        QVERIFY(!QFile::exists(job.target));
+        VerifyIdle(job.form);
+    }
+};
+
+static const bool registered = RegisterUiTest<WindowJobTest>();
+
+#include "window_job_test.moc"
