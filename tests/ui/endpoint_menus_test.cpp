@@ -1,6 +1,7 @@
 // The source and target menus: built on a right-button press in their field, their items in
 // order, and what choosing an item (or answering a file dialog) stores in the window.
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,6 +86,24 @@ class EndpointMenusTest : public QObject {
         Click(form.Edit2, Qt::MiddleButton);
         Click(form.Edit2, Qt::RightButton, form.popd);
         QCOMPARE(form.popd->actions().size(), 6);
+    }
+
+    // The context-menu key shows the menu as last built: nothing before the first right click.
+    void contextMenuKeyShowsTheLastBuiltMenu() {
+        TestDevices devices;
+        TForm1 form;
+        form.show();
+        const auto pressMenuKey = [&] {
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5));
+            QCoreApplication::sendEvent(form.Edit1, &event);
+            const bool shown = form.pops->isVisible();
+            form.pops->close();
+            return shown;
+        };
+        QVERIFY(!pressMenuKey());
+        QTest::mousePress(form.Edit1, Qt::RightButton);
+        QVERIFY(pressMenuKey());
+        QCOMPARE(form.pops->actions().size(), 6);
     }
 
     void menusOfADisabledFieldAreNotBuilt() {
