@@ -1,16 +1,20 @@
 #include "ui/gauge_widget.h"
 
 #include <QPainter>
+#include <QPointer>
 
 namespace varnel {
 
 GaugeWidget::GaugeWidget(TGauge& gauge, QWidget* parent) : QWidget(parent), gauge_(gauge) {
     setFocusPolicy(Qt::NoFocus);
-    gauge_.OnChange = [this] { update(); };
-}
-
-GaugeWidget::~GaugeWidget() {
-    gauge_.OnChange = nullptr;
+    // The window may destroy the gauge before its child widgets: the widget never touches the
+    // gauge on its way out, and a change after the widget has gone repaints nothing.
+    const QPointer<GaugeWidget> self(this);
+    gauge_.OnChange = [self] {
+        if (self) {
+            self->update();
+        }
+    };
 }
 
 QString GaugeWidget::text() const {

@@ -13,7 +13,6 @@ class GaugeWidget : public QWidget {
 
   public:
     GaugeWidget(TGauge& gauge, QWidget* parent);
-    ~GaugeWidget() override;
 
     // The text drawn on the bar, such as "47%".
     QString text() const;
