@@ -1,4 +1,4 @@
-#include "image_files.h"
+#include "support/image_files.h"
 
 #include <algorithm>
 
