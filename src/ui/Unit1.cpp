@@ -28,6 +28,7 @@
 #include "ui/maker_page.h"
 #include "ui/message_boxes.h"
 #include "ui/varnel_application.h"
+#include "ui/window_look.h"
 
 namespace {
 
@@ -88,6 +89,7 @@ TForm1::TForm1(QWidget* parent)
                               Qt::WindowCloseButtonHint),
       RunFileDialog(RunDialogModally) {
     setObjectName(QStringLiteral("Form1"));
+    setFont(varnel::WindowFont());
     CreateComponents();
     CreateMenus();
     CreateDialogs();
