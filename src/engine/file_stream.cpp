@@ -6,8 +6,7 @@ using namespace win;
 
 std::string SystemErrorText(DWORD errorCode) {
     std::string text = FormatSystemMessage(errorCode);
-    while (!text.empty() &&
-           (static_cast<unsigned char>(text.back()) < '!' || text.back() == '.')) {
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) < '!' || text.back() == '.')) {
         text.pop_back();
     }
     return text;
@@ -16,8 +15,7 @@ std::string SystemErrorText(DWORD errorCode) {
 TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode) : fileName_(fileName) {
     if (mode == fmCreate) {
         handle_ = CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_EXCLUSIVE_DEVICE,
-                              0);
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_EXCLUSIVE_DEVICE, 0);
         if (handle_ < 0) {
             const DWORD error = GetLastError();
             throw EFCreateError(Format("Cannot create file \"%s\". %s",
@@ -57,7 +55,9 @@ std::int32_t TFileStream::Read(void* buffer, std::int32_t count) {
         lastError_ = GetLastError();
         return 0;
     }
-    lastError_ = 0;
+    // A read cut short by a failing place reports the failure; one at the end of the data
+    // reports none.
+    lastError_ = done == static_cast<DWORD>(count) ? 0 : GetLastError();
     return static_cast<std::int32_t>(done);
 }
 

@@ -43,6 +43,15 @@ std::string Trimmed(std::string text) {
 
 }  // namespace
 
+LoopDeviceOptions MountedFirstPartition(std::int64_t sizeBytes, const std::string& partitionTable) {
+    LoopDeviceOptions options;
+    options.sizeBytes = sizeBytes;
+    options.partitionTable = partitionTable;
+    options.formatPartition = 1;
+    options.mount = true;
+    return options;
+}
+
 bool LoopDevice::Available() {
     return WhyUnavailable().empty();
 }

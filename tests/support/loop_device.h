@@ -23,6 +23,10 @@ struct LoopDeviceOptions {
     bool mount = false;  // mount the file system in the temporary folder
 };
 
+// A disk of `sizeBytes` with the partition table `partitionTable`, its first partition
+// formatted with ext4 and mounted.
+LoopDeviceOptions MountedFirstPartition(std::int64_t sizeBytes, const std::string& partitionTable);
+
 class LoopDevice {
   public:
     static bool Available();

@@ -22,3 +22,15 @@ win::DeviceMap DisksOnly(const std::vector<std::string>& nodes) {
     }
     return map;
 }
+
+win::DeviceMap DisksWithVolume(const std::vector<std::string>& nodes, char letter,
+                               const std::string& volumeNode, const std::string& mountPoint) {
+    win::DeviceMap map = DisksOnly(nodes);
+    win::VolumeEntry volume;
+    volume.letter = letter;
+    volume.node = volumeNode;
+    volume.mountPoint = mountPoint;
+    volume.diskNumber = 0;
+    map.volumes.push_back(volume);
+    return map;
+}

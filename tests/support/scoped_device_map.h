@@ -18,3 +18,7 @@ class ScopedDeviceMap {
 
 // A map whose disks PhysicalDrive0, 1, ... are the given files or devices.
 win::DeviceMap DisksOnly(const std::vector<std::string>& nodes);
+// The same with one volume: drive `letter` is `volumeNode`, mounted at `mountPoint`, on
+// PhysicalDrive0.
+win::DeviceMap DisksWithVolume(const std::vector<std::string>& nodes, char letter,
+                               const std::string& volumeNode, const std::string& mountPoint = "");

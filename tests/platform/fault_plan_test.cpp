@@ -1,0 +1,126 @@
+// The fault plan: reads, writes and flushes of the handles opened from the named paths fail
+// or come up short exactly where the plan says.
+#include "engine/platform/fault_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "support/scoped_handle.h"
+#include "support/temp_dir.h"
+
+using namespace win;
+
+namespace {
+
+struct ScopedPlan {
+    explicit ScopedPlan(FaultPlan plan) { SetFaultPlan(std::move(plan)); }
+    ~ScopedPlan() { SetFaultPlan(std::nullopt); }
+};
+
+// One file of 300 bytes opened read-write, closed when it goes.
+struct OpenFile {
+    TempDir dir;
+    std::string path = dir.WriteFile("image.img", std::string(300, 'o'));
+    ScopedHandle scoped{OpenShared(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING)};
+    HANDLE handle = scoped.value;
+
+    void Seek(std::int64_t position) const {
+        ASSERT_TRUE(SetFilePointerEx(handle, position, nullptr, FILE_BEGIN));
+    }
+};
+
+struct ReadCase {
+    std::int64_t position;
+    DWORD count;
+    bool shortRead;
+    bool succeeds;
+    DWORD delivered;
+    DWORD error;  // GetLastError() afterwards
+};
+
+class BadReads : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(BadReads, FailOrStopBeforeTheBadRange) {
+    const ReadCase& c = GetParam();
+    OpenFile file;
+    ASSERT_GE(file.handle, 0);
+    FaultPlan plan;
+    plan.badReads.push_back({file.path, 100, 200, c.shortRead, EIO});
+    plan.badReads.push_back({file.path + ".other", 0, 300, false, EIO});
+    ScopedPlan scoped(plan);  // installed while the handle is already open
+
+    file.Seek(c.position);
+    std::string buffer(c.count, '\0');
+    DWORD done = 12345;
+    EXPECT_EQ(ReadFile(file.handle, buffer.data(), c.count, &done, nullptr) != FALSE, c.succeeds);
+    EXPECT_EQ(done, c.delivered);
+    EXPECT_EQ(GetLastError(), c.error);
+    EXPECT_EQ(buffer.substr(0, done), std::string(done, 'o'));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, BadReads,
+    ::testing::Values(ReadCase{0, 50, false, true, 50, 0},       // before the range
+                      ReadCase{0, 100, false, true, 100, 0},     // up to its first byte
+                      ReadCase{50, 100, false, false, 0, EIO},   // reaching into it
+                      ReadCase{50, 100, true, true, 50, EIO},    // short: the bytes before it
+                      ReadCase{100, 10, true, false, 0, EIO},    // starting at its first byte
+                      ReadCase{199, 10, false, false, 0, EIO},   // starting at its last byte
+                      ReadCase{200, 50, false, true, 50, 0},     // after it
+                      ReadCase{250, 100, false, true, 50, 0}));  // after it, to the end
+
+struct WriteCase {
+    std::int64_t position;
+    DWORD count;
+    bool shortWrite;
+    bool succeeds;
+    DWORD written;
+};
+
+class BadWrites : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(BadWrites, FailOrStopBeforeTheOffset) {
+    const WriteCase& c = GetParam();
+    OpenFile file;
+    ASSERT_GE(file.handle, 0);
+    FaultPlan plan;
+    plan.badWrites.push_back({file.path, 100, c.shortWrite, ENOSPC});
+    ScopedPlan scoped(plan);
+
+    file.Seek(c.position);
+    const std::string data(c.count, 'w');
+    DWORD done = 12345;
+    EXPECT_EQ(WriteFile(file.handle, data.data(), c.count, &done, nullptr) != FALSE, c.succeeds);
+    EXPECT_EQ(done, c.written);
+    EXPECT_EQ(GetLastError(), c.written == c.count ? 0u : static_cast<DWORD>(ENOSPC));
+
+    std::string expected(300, 'o');
+    expected.replace(static_cast<std::size_t>(c.position), c.written, c.written, 'w');
+    EXPECT_EQ(ReadWholeFile(file.path), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Offsets, BadWrites,
+                         ::testing::Values(WriteCase{0, 100, false, true, 100},  // up to it
+                                           WriteCase{50, 100, false, false, 0},  // across it
+                                           WriteCase{50, 100, true, true, 50},   // short
+                                           WriteCase{100, 10, true, false, 0},   // at it
+                                           WriteCase{150, 10, false, false, 0}   // past it
+                                           ));
+
+TEST(FaultPlan, FlushFailsOnlyForTheNamedPath) {
+    OpenFile file;
+    OpenFile other;
+    FaultPlan plan;
+    plan.failFlush.push_back(file.path);
+    {
+        ScopedPlan scoped(plan);
+        EXPECT_FALSE(FlushFileBuffers(file.handle));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(EIO));
+        EXPECT_TRUE(FlushFileBuffers(other.handle));
+    }
+    EXPECT_TRUE(FlushFileBuffers(file.handle));  // the plan is gone
+}
+
+}  // namespace
