@@ -17,8 +17,9 @@ struct CopyResult {
 // sectorSize bytes, every sector cut to its first 512 bytes, into the target from its byte 0.
 // Reads that fail are retried sector by sector; sectors that still fail are written as zeros
 // and counted. A failed or short write, or a failed flush, raises EWriteError. The target is
-// flushed before the copy returns, also after Stop. A negative start offset is refused before
-// anything is opened (see CheckStartOffset).
+// flushed before the copy returns, also after Stop. A sector size other than 512, 518, 520 or
+// 522 (EInvalidArgument "Sector size %d is not supported") and a negative start offset (see
+// CheckStartOffset) are refused before anything is opened.
 CopyResult CopySectors(WindowServices& window, const std::string& sourcePath,
                        const std::string& targetPath, std::int64_t sourceSize,
                        std::int32_t sectorSize, std::int64_t startOffset);

@@ -331,6 +331,19 @@ TEST_F(CopyFiles, FailedFlushIsAWriteFailureAlsoAfterStop) {
     }
 }
 
+TEST_F(CopyFiles, RefusesSectorSizesItCannotCut) {
+    Prepare(Pattern(4096), "kept");
+    for (const std::int32_t size : {0, 511, 513, 1024}) {
+        try {
+            CopySectors(window, source, target, 4096, size, 0);
+            ADD_FAILURE() << size << " accepted";
+        } catch (const EInvalidArgument& e) {
+            EXPECT_EQ(e.Message(), "Sector size " + std::to_string(size) + " is not supported");
+        }
+    }
+    EXPECT_EQ(ReadWholeFile(target), "kept");
+}
+
 TEST_F(CopyFiles, TargetThatCannotBeOpenedLeavesTheGaugeAtZero) {
     folder.WriteFile("source.img", Pattern(4096));
     window.Gauge().SetProgress(50);
