@@ -1,0 +1,155 @@
+#include "cli/command_line.h"
+
+#include <array>
+#include <optional>
+
+#include "engine/errors.h"
+#include "engine/start_text.h"
+
+namespace {
+
+constexpr std::array<int, 4> kSectorSizes{512, 518, 520, 522};
+
+ImageCommand Usage(std::string error) {
+    ImageCommand command;
+    command.action = ImageCommand::Action::UsageError;
+    command.error = std::move(error);
+    return command;
+}
+
+// An option that takes a value, in its short and long spelling.
+bool IsOption(const std::string& arg, const char* shortName, const char* longName) {
+    return arg == shortName || arg == longName;
+}
+
+// "--name=value" of a long option; nothing when arg is not of that form.
+std::optional<std::string> InlineValue(const std::string& arg, const std::string& longName) {
+    const std::string prefix = longName + "=";
+    if (arg.compare(0, prefix.size(), prefix) == 0) {
+        return arg.substr(prefix.size());
+    }
+    return std::nullopt;
+}
+
+std::optional<int> SectorSizeIndex(const std::string& text) {
+    for (std::size_t i = 0; i < kSectorSizes.size(); ++i) {
+        if (text == std::to_string(kSectorSizes[i])) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+// The start offset must be a number the start field accepts, and not negative: the copy
+// reads the source from that byte on.
+std::optional<std::string> StartTextError(const std::string& text) {
+    try {
+        if (StrToInt64(text) < 0) {
+            return Format("The start offset %s is negative.", text.c_str());
+        }
+    } catch (const EConvertError& error) {
+        return error.Message();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+ImageCommand ParseImageCommand(const std::vector<std::string>& args) {
+    ImageCommand command;
+    std::vector<std::string> operands;
+    bool list = false;
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
+            command.action = ImageCommand::Action::Help;
+            return command;
+        } else if (arg == "--version") {
+            command.action = ImageCommand::Action::Version;
+            return command;
+        } else if (arg == "--list") {
+            list = true;
+        } else if (IsOption(arg, "-f", "--force")) {
+            command.force = true;
+        } else if (IsOption(arg, "-q", "--quiet")) {
+            command.quiet = true;
+        } else {
+            const bool sectorSize = IsOption(arg, "-s", "--sector-size");
+            const bool offset = IsOption(arg, "-o", "--offset");
+            std::optional<std::string> value = InlineValue(arg, "--sector-size");
+            const bool inlineSectorSize = value.has_value();
+            if (!value) {
+                value = InlineValue(arg, "--offset");
+            }
+            if (!sectorSize && !offset && !value) {
+                return Usage(Format("Unknown option \"%s\".", arg.c_str()));
+            }
+            if (!value) {
+                if (i + 1 == args.size()) {
+                    return Usage(Format("The option \"%s\" needs a value.", arg.c_str()));
+                }
+                value = args[++i];
+            }
+            if (sectorSize || inlineSectorSize) {
+                const std::optional<int> index = SectorSizeIndex(*value);
+                if (!index) {
+                    return Usage(Format("'%s' is not a sector size: use 512, 518, 520 or 522.",
+                                        value->c_str()));
+                }
+                command.secradioItemIndex = *index;
+            } else {
+                if (const std::optional<std::string> error = StartTextError(*value)) {
+                    return Usage(*error);
+                }
+                command.startText = *value;
+            }
+        }
+    }
+
+    if (list) {
+        if (!operands.empty()) {
+            return Usage("--list takes no SOURCE or TARGET.");
+        }
+        command.action = ImageCommand::Action::List;
+        return command;
+    }
+    if (operands.size() < 2) {
+        return Usage(operands.empty() ? "SOURCE and TARGET are missing." : "TARGET is missing.");
+    }
+    if (operands.size() > 2) {
+        return Usage(Format("Too many arguments: \"%s\" follows TARGET.", operands[2].c_str()));
+    }
+    command.action = ImageCommand::Action::Copy;
+    command.source = operands[0];
+    command.target = operands[1];
+    return command;
+}
+
+std::string ImageCommandUsage() {
+    return "Usage: varnel-image [-s|--sector-size N] [-o|--offset START] [-f|--force] "
+           "[-q|--quiet] SOURCE TARGET\n"
+           "       varnel-image --list\n"
+           "       varnel-image --help | --version\n"
+           "\n"
+           "Copies SOURCE from byte START to its end into TARGET, every source sector of N bytes\n"
+           "(512, 518, 520 or 522; default 512) cut to 512 bytes.\n"
+           "SOURCE and TARGET: PhysicalDriveN, \\\\.\\PhysicalDriveN, X:, \\\\.\\X: or a file.\n"
+           "A file TARGET is created anew; a disk or volume TARGET is written only with --force.\n"
+           "START is in bytes: decimal, or hexadecimal after $, x or 0x.\n"
+           "  -f, --force        overwrite a disk or volume TARGET\n"
+           "  -q, --quiet        no progress line\n"
+           "      --list         the disks and volumes that can be named as SOURCE or TARGET\n"
+           "Exit status: 0 complete, 1 failed, 2 usage error, 130 stopped (Ctrl+C).\n";
+}
+
+std::string ImageCommandVersion() {
+    return "varnel-image 1.5.0";
+}

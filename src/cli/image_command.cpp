@@ -1,0 +1,142 @@
+#include "cli/image_command.h"
+
+#include <exception>
+#include <filesystem>
+#include <optional>
+
+#include "cli/command_line.h"
+#include "cli/console_window.h"
+#include "cli/endpoint_listing.h"
+#include "cli/stop_signals.h"
+#include "engine/device_paths.h"
+#include "engine/errors.h"
+#include "engine/imaging_job.h"
+
+namespace {
+
+struct DeviceNames {
+    std::string driveStem;
+    std::string devicePrefix;
+    DeviceNames() { InitDeviceNames(driveStem, devicePrefix); }
+};
+
+// A name as the job takes it: a disk name or a bare drive gets the device prefix, a device
+// path or a file path stays as it is.
+std::string JobPath(const std::string& name, const DeviceNames& names) {
+    if (IsDiskName(name, names.driveStem)) {
+        return DiskNameToPath(name, names.devicePrefix);
+    }
+    if (IsBareDrive(name)) {
+        return BareDriveToPath(name, names.devicePrefix);
+    }
+    return name;
+}
+
+JobInputs ReadInputs(const ImageCommand& command, const DeviceNames& names) {
+    JobInputs inputs;
+    inputs.SourcePath = JobPath(command.source, names);
+    inputs.TargetPath = JobPath(command.target, names);
+    inputs.TargetIsFile = !IsDevicePath(inputs.TargetPath, names.devicePrefix);
+    inputs.SourceFieldText = command.source;
+    inputs.TargetFieldText = command.target;
+    inputs.SecradioItemIndex = command.secradioItemIndex;
+    inputs.StartText = command.startText;
+    return inputs;
+}
+
+// A file target is emptied before the copy reads the source: naming the source file (or
+// another name of it) as the target would destroy the source.
+bool TargetIsSourceFile(const JobInputs& inputs, const DeviceNames& names) {
+    if (!inputs.TargetIsFile || IsDevicePath(inputs.SourcePath, names.devicePrefix)) {
+        return false;
+    }
+    std::error_code error;
+    return std::filesystem::equivalent(inputs.SourcePath, inputs.TargetPath, error);
+}
+
+int ReportStop(const CopyResult& copy, const JobInputs& inputs, std::ostream& err) {
+    err << Format("Stopped at source byte %lld; %lld bytes were written to \"%s\".",
+                  static_cast<long long>(copy.sourcePosition),
+                  static_cast<long long>(copy.bytesWritten), inputs.TargetPath.c_str())
+        << '\n';
+    return kExitStopped;
+}
+
+int RunCopy(const ImageCommand& command, std::ostream& out, std::ostream& err,
+            const ConsoleEnvironment& environment) {
+    const DeviceNames names;
+    const JobInputs inputs = ReadInputs(command, names);
+    if (TargetIsSourceFile(inputs, names)) {
+        err << Format("\"%s\" is the source; it cannot be the target as well.",
+                      inputs.TargetPath.c_str())
+            << '\n';
+        return kExitFailed;
+    }
+
+    const ScopedStopSignals signals;
+    std::optional<ProgressLine> progress;
+    if (environment.errIsTerminal && !command.quiet) {
+        progress.emplace(err, environment.clock);
+    }
+    ConsoleWindow window(inputs, command.force, err, progress ? &*progress : nullptr);
+
+    JobOutcome outcome;
+    try {
+        outcome = RunImagingJob(window);
+    } catch (const std::exception& error) {
+        // Every failure of the engine is an Exception whose what() is its Message().
+        if (progress) {
+            progress->Finish();
+        }
+        err << error.what() << '\n';
+        return kExitFailed;
+    }
+    if (progress) {
+        progress->Finish();
+    }
+
+    if (outcome.kind != JobOutcome::Kind::Copied) {
+        return kExitFailed;  // declined (the refusal is printed), or nothing was copied
+    }
+    if (outcome.copy.stopped) {
+        return ReportStop(outcome.copy, inputs, err);
+    }
+    out << window.Completion().value_or(CompletionMessage(outcome.copy)) << '\n';
+    return kExitComplete;
+}
+
+int UsageError(const std::string& error, std::ostream& err) {
+    err << "varnel-image: " << error << '\n' << ImageCommandUsage();
+    return kExitUsage;
+}
+
+}  // namespace
+
+int RunImageCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const ConsoleEnvironment& environment) {
+    const ImageCommand command = ParseImageCommand(args);
+    try {
+        switch (command.action) {
+            case ImageCommand::Action::Help:
+                out << ImageCommandUsage();
+                return kExitComplete;
+            case ImageCommand::Action::Version:
+                out << ImageCommandVersion() << '\n';
+                return kExitComplete;
+            case ImageCommand::Action::List:
+                ListEndpoints(out);
+                return kExitComplete;
+            case ImageCommand::Action::Copy:
+                return RunCopy(command, out, err, environment);
+            case ImageCommand::Action::UsageError:
+                break;
+        }
+    } catch (const Exception& error) {
+        err << error.Message() << '\n';
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        err << error.what() << '\n';
+        return kExitFailed;
+    }
+    return UsageError(command.error, err);
+}

@@ -1,0 +1,78 @@
+// Ctrl+C and SIGTERM stop a copy after the current chunk, like the Stop button.
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "cli_fixture.h"
+#include "engine/errors.h"
+#include "support/image_files.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace cli_test;
+
+constexpr std::int32_t kChunk = 512 * 520;
+
+extern "C" void TestHandler(int /*signal*/) {}
+
+// Installs TestHandler for the signal for the test's duration, so that the command has a
+// previous handler to put back.
+class ScopedTestHandler {
+  public:
+    explicit ScopedTestHandler(int signal) : signal_(signal) {
+        struct sigaction action {};
+        action.sa_handler = TestHandler;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal_, &action, &previous_);
+    }
+    ~ScopedTestHandler() { sigaction(signal_, &previous_, nullptr); }
+    ScopedTestHandler(const ScopedTestHandler&) = delete;
+    ScopedTestHandler& operator=(const ScopedTestHandler&) = delete;
+
+  private:
+    int signal_;
+    struct sigaction previous_ {};
+};
+
+class StopSignalTest : public testing::TestWithParam<int> {};
+
+TEST_P(StopSignalTest, EndsAfterTheChunkWithTheFlushedPrefix) {
+    const int signal = GetParam();
+    const ScopedTestHandler testHandler(signal);
+    const TempDir folder;
+    const std::string source = Pattern(4 * static_cast<std::size_t>(kChunk));
+    const std::string in = folder.WriteFile("in.img", source);
+    const std::string out = folder.File("out.img");
+    // The clock is read once when the copy begins and once after every chunk: the signal
+    // arrives after the first chunk.
+    int readings = 0;
+    ConsoleEnvironment environment;
+    environment.errIsTerminal = true;
+    environment.clock = [&] {
+        if (++readings == 2) {
+            std::raise(signal);
+        }
+        return std::chrono::steady_clock::time_point{};
+    };
+
+    const auto run = RunImage({"-s", "520", in, out}, environment);
+
+    EXPECT_EQ(run.status, kExitStopped);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(Format("Stopped at source byte %d; 262144 bytes were written to \"%s\".",
+                                  kChunk, out.c_str())),
+              std::string::npos)
+        << run.err;
+    const std::string image = ExpectedTarget(source, 0, 520, "");
+    EXPECT_TRUE(SameBytes(ReadWholeFile(out), image.substr(0, 262144)));
+
+    // The command's handler is gone again: the one before it is back.
+    struct sigaction now {};
+    sigaction(signal, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, &TestHandler);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest, testing::Values(SIGINT, SIGTERM));
+
+}  // namespace
