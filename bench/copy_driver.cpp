@@ -7,34 +7,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench_window.h"
 #include "engine/copy_sectors.h"
 #include "engine/errors.h"
 #include "engine/file_stream.h"
-#include "engine/gauge.h"
-#include "engine/window_services.h"
-
-namespace {
-
-// A window that nobody looks at.
-class NoWindow : public WindowServices {
-  public:
-    JobInputs ReadJobInputs() override { return {}; }
-    void DisableControls() override {}
-    void EnableControls() override {}
-    void ProcessMessages() override {}
-    void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    TGauge& Gauge() override { return gauge_; }
-    bool& StopRequested() override { return stop_; }
-    bool& PauseRequested() override { return pause_; }
-
-  private:
-    TGauge gauge_;
-    bool stop_ = false;
-    bool pause_ = false;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
@@ -50,7 +26,7 @@ int main(int argc, char** argv) {
             TFileStream measure(source, fmOpenReadShared);
             size = measure.Size();
         }
-        NoWindow window;
+        BenchWindow window;
         const auto begin = std::chrono::steady_clock::now();
         const CopyResult result = CopySectors(window, source, target, size, sectorSize, 0);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
