@@ -111,6 +111,8 @@ class DeviceMapBuilder : public ::testing::Test {
             MountLine(34, "0:63", "/srv/fuse", "fuse.sshfs", "user@host:"),
             MountLine(35, "259:1", "/home", "xfs", "/dev/nvme0n1p1"),
             MountLine(36, "0:50", "/mnt/nfs-again", "nfs4", "server:/export"),
+            MountLine(37, "0:45", "/srv/btrfs", "btrfs", "/dev/sdb"),  // its own device number
+            MountLine(38, "0:46", "/srv/gone", "ext4", "/dev/sdz9"),   // a device sysfs lacks
         };
         std::string table;
         for (const std::string& line : mounts) {
@@ -161,8 +163,9 @@ TEST_F(DeviceMapBuilder, GivesLettersToMountedDevicesThenToNetworkShares) {
         {'H', "/dev/loop0p1", "/mnt/loop", "ext4", DRIVE_FIXED, 8, 2048 * 512, 10240 * 512},
         {'I', "/dev/dm-0", "/", "ext4", DRIVE_FIXED, -1, 0, 30000 * 512},
         {'J', "/dev/nvme0n1p1", "/home", "xfs", DRIVE_FIXED, 1, 2048 * 512, 6000 * 512},
-        {'K', "", "/mnt/nfs", "nfs4", DRIVE_REMOTE, -1, 0, 0},
-        {'L', "", "/mnt/smb", "cifs", DRIVE_REMOTE, -1, 0, 0},
+        {'K', "/dev/sdb", "/srv/btrfs", "btrfs", DRIVE_FIXED, 5, 0, 1000 * 512},
+        {'L', "", "/mnt/nfs", "nfs4", DRIVE_REMOTE, -1, 0, 0},
+        {'M', "", "/mnt/smb", "cifs", DRIVE_REMOTE, -1, 0, 0},
     };
     ASSERT_EQ(map.volumes.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {

@@ -164,26 +164,6 @@ std::vector<DiskEntry> ListDisks(const fs::path& block, const std::string& devRo
     return entries;
 }
 
-// The kernel's name of the block device a mount stands on (sda1, dm-0, ...); empty when the
-// mount is not on a block device.
-std::string BlockDeviceName(const fs::path& sys, const MountEntry& mount) {
-    if (!mount.source.starts_with("/dev/") || mount.major == 0) {
-        return "";
-    }
-    const std::string numbers = std::to_string(mount.major) + ":" + std::to_string(mount.minor);
-    std::error_code error;
-    const fs::path link = fs::read_symlink(sys / "dev" / "block" / numbers, error);
-    if (!error && !link.filename().empty()) {
-        return link.filename().string();
-    }
-    for (const std::string& name : ListDir(sys / "class" / "block")) {
-        if (ReadLine(sys / "class" / "block" / name / "dev") == numbers) {
-            return name;
-        }
-    }
-    return "";
-}
-
 // The whole device in /sys/block that a block device is or belongs to.
 std::string WholeDeviceOf(const fs::path& block, const std::string& name) {
     std::error_code error;
@@ -198,6 +178,30 @@ std::string WholeDeviceOf(const fs::path& block, const std::string& name) {
     return "";
 }
 
+// The kernel's name of the block device a mount stands on (sda1, dm-0, ...); empty when the
+// mount is not on a block device. File systems that report a device number of their own
+// (btrfs, fuseblk) are found by the name of their source.
+std::string BlockDeviceName(const fs::path& sys, const MountEntry& mount) {
+    if (!mount.source.starts_with("/dev/")) {
+        return "";
+    }
+    if (mount.major != 0) {
+        const std::string numbers = std::to_string(mount.major) + ":" + std::to_string(mount.minor);
+        std::error_code error;
+        const fs::path link = fs::read_symlink(sys / "dev" / "block" / numbers, error);
+        if (!error && !link.filename().empty()) {
+            return link.filename().string();
+        }
+        for (const std::string& name : ListDir(sys / "class" / "block")) {
+            if (ReadLine(sys / "class" / "block" / name / "dev") == numbers) {
+                return name;
+            }
+        }
+    }
+    const std::string name = fs::path(mount.source).filename().string();
+    return WholeDeviceOf(sys / "block", name).empty() ? "" : name;
+}
+
 bool IsNetworkShare(const std::string& fsType) {
     static const std::set<std::string> kinds{"nfs", "nfs4", "cifs", "smb3"};
     return kinds.count(fsType) != 0;
@@ -209,7 +213,7 @@ bool IsPseudoFileSystem(const std::string& fsType) {
         "proc",        "sysfs",    "tmpfs",    "devtmpfs",   "devpts",    "cgroup",
         "cgroup2",     "overlay",  "mqueue",   "debugfs",    "tracefs",   "securityfs",
         "pstore",      "bpf",      "configfs", "fusectl",    "hugetlbfs", "autofs",
-        "binfmt_misc", "efivarfs", "ramfs",    "rpc_pipefs", "nsfs",      "squashfs"};
+        "binfmt_misc", "efivarfs", "ramfs",    "rpc_pipefs", "nsfs"};
     return kinds.count(fsType) != 0;
 }
 

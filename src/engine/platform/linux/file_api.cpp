@@ -78,24 +78,26 @@ const std::string& HostPath(const HandleInfo& info) {
     }
 }
 
-int OpenHost(const std::string& path, int flags, bool exclusiveDevice) {
+// Opens the host path; a descriptor, or -1 with the layer's error code in `error`.
+int OpenHost(const std::string& path, int flags, bool exclusiveDevice, DWORD& error) {
+    bool claim = false;
     if (exclusiveDevice && (flags & O_ACCMODE) != O_RDONLY) {
         // O_EXCL claims a block device: the kernel refuses it while a file system on it, or on
-        // any of its partitions, is mounted. On a regular file O_EXCL means something else.
+        // any of its partitions, is mounted, or while another program claims it. On a regular
+        // file O_EXCL means something else, so it is only ever passed for block devices.
         struct stat st {};
         if (::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
-            const int fd = ::open(path.c_str(), (flags & ~O_CREAT & ~O_TRUNC) | O_EXCL);
-            if (fd < 0 && errno == EBUSY) {
-                errno = 0;
-                return -2;
-            }
-            return fd;
+            claim = true;
+            flags = (flags & ~(O_CREAT | O_TRUNC)) | O_EXCL;
         }
     }
     int fd;
     do {
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        error = claim && errno == EBUSY ? ERROR_DEVICE_IN_USE : static_cast<DWORD>(errno);
+    }
     return fd;
 }
 
@@ -188,14 +190,11 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*
         SetLastError(ENOENT);
         return INVALID_HANDLE_VALUE;
     }
-    const int fd =
-        OpenHost(HostPath(info), flags, (flagsAndAttributes & FILE_FLAG_EXCLUSIVE_DEVICE) != 0);
-    if (fd == -2) {
-        SetLastError(ERROR_DEVICE_IN_USE);
-        return INVALID_HANDLE_VALUE;
-    }
+    DWORD error = ERROR_SUCCESS;
+    const int fd = OpenHost(HostPath(info), flags,
+                            (flagsAndAttributes & FILE_FLAG_EXCLUSIVE_DEVICE) != 0, error);
     if (fd < 0) {
-        SetLastError(static_cast<DWORD>(errno));
+        SetLastError(error);
         return INVALID_HANDLE_VALUE;
     }
     // A folder is no file: the system this layer stands for refuses to open one.
@@ -204,6 +203,10 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*
         ::close(fd);
         SetLastError(EISDIR);
         return INVALID_HANDLE_VALUE;
+    }
+    if ((flags & O_ACCMODE) != O_WRONLY) {
+        // Images and disks are read front to back: let the kernel read further ahead.
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     info.fd = fd;
     SetLastError(ERROR_SUCCESS);
