@@ -57,18 +57,21 @@ bool LoopDevice::Available() {
 }
 
 std::string LoopDevice::WhyUnavailable() {
-    if (::geteuid() != 0) {
-        return "loop devices need root";
-    }
-    if (!IsBlockDevice("/dev/loop-control") && ::access("/dev/loop-control", F_OK) != 0) {
-        return "no /dev/loop-control";
-    }
-    for (const char* tool : {"losetup", "sfdisk", "partx", "mkfs.ext4", "mount", "umount"}) {
-        if (!Succeeds({"sh", "-c", std::string("command -v ") + tool})) {
-            return std::string("the tool ") + tool + " is missing";
+    static const std::string why = []() -> std::string {
+        if (::geteuid() != 0) {
+            return "loop devices need root";
         }
-    }
-    return "";
+        if (::access("/dev/loop-control", F_OK) != 0) {
+            return "no /dev/loop-control";
+        }
+        for (const char* tool : {"losetup", "sfdisk", "partx", "mkfs.ext4", "mount", "umount"}) {
+            if (!Succeeds({"sh", "-c", std::string("command -v ") + tool})) {
+                return std::string("the tool ") + tool + " is missing";
+            }
+        }
+        return "";
+    }();
+    return why;
 }
 
 LoopDevice::LoopDevice(const LoopDeviceOptions& options) {
