@@ -4,16 +4,17 @@
 # under build/bench), and prints the median time of each and their ratio. Then the peak memory
 # of varnel-image and the cost of the window's event processing per chunk.
 #
-# Both tools write a new file every round: the target is deleted before each run. dd runs with
-# no conv= option; varnel-image flushes its target when the copy ends, which dd does not do, so
-# on the disk's file system a third column shows dd with conv=fsync for comparison. The source
-# is made once per file system and stays in the page cache, so reads come from memory.
+# Both tools write a new file every round: the target is deleted before each run, and the order
+# of the two changes every round. dd runs with no conv= option; varnel-image flushes its target
+# when the copy ends, which dd does not do, so on the disk's file system two more columns show
+# dd with conv=fsync and the ratio to it. The source is made once per file system, written out
+# before the first round, and stays in the page cache, so reads come from memory.
 #
-# Usage: bench/compare.sh [ROUNDS]     (default 5; builds the bench preset first)
+# Usage: bench/compare.sh [ROUNDS]     (default 7; builds the bench preset first)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-rounds=${1:-5}
+rounds=${1:-7}
 size_mib=1024
 
 cmake --preset bench >/dev/null
@@ -43,36 +44,47 @@ median() {
         if (NR % 2) { printf "%.3f", v[(NR + 1) / 2] } else { printf "%.3f", (v[NR / 2] + v[NR / 2 + 1]) / 2 } }'
 }
 
+# Runs the command after deleting the target, so every run writes a new file.
+fresh_target() {
+    rm -f "$target"
+    "$@"
+}
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-printf '%-10s %-4s %10s %10s %7s %16s\n' "where" "S" "varnel s" "dd s" "ratio" "dd+fsync s"
+printf '%-6s %-4s %9s %9s %6s %11s %6s\n' "where" "S" "varnel s" "dd s" "ratio" "dd+fsync s" "ratio"
 for where in /dev/shm "$PWD/build/bench"; do
     folder=$(mktemp -d "$where/varnel-bench.XXXXXX")
     made+=("$folder")
     source=$folder/source.img
     target=$folder/target.img
     head -c "$((size_mib * 1024 * 1024))" /dev/urandom >"$source"
+    sync "$source"
     for sector in 512 520; do
         varnel=() dd_plain=() dd_sync=()
         for ((round = 0; round < rounds; round++)); do
-            rm -f "$target"
-            varnel+=("$(seconds "$program" -q -s "$sector" "$source" "$target")")
-            rm -f "$target"
-            dd_plain+=("$(seconds dd if="$source" of="$target" bs=256K status=none)")
+            # The order changes every round, so neither tool always runs first.
+            if ((round % 2)); then
+                dd_plain+=("$(fresh_target seconds dd if="$source" of="$target" bs=256K status=none)")
+                varnel+=("$(fresh_target seconds "$program" -q -s "$sector" "$source" "$target")")
+            else
+                varnel+=("$(fresh_target seconds "$program" -q -s "$sector" "$source" "$target")")
+                dd_plain+=("$(fresh_target seconds dd if="$source" of="$target" bs=256K status=none)")
+            fi
             if [[ $where != /dev/shm ]]; then
-                rm -f "$target"
-                dd_sync+=("$(seconds dd if="$source" of="$target" bs=256K conv=fsync status=none)")
+                dd_sync+=("$(fresh_target seconds dd if="$source" of="$target" bs=256K conv=fsync status=none)")
             fi
         done
         v=$(median "${varnel[@]}")
         d=$(median "${dd_plain[@]}")
-        s="-"
+        s="-" rs="-"
         if ((${#dd_sync[@]})); then
             s=$(median "${dd_sync[@]}")
+            rs=$(ratio "$v" "$s")
         fi
         label=tmpfs
         [[ $where != /dev/shm ]] && label=disk
-        printf '%-10s %-4s %10s %10s %7s %16s\n' "$label" "$sector" "$v" "$d" "$(ratio "$v" "$d")" "$s"
+        printf '%-6s %-4s %9s %9s %6s %11s %6s\n' "$label" "$sector" "$v" "$d" "$(ratio "$v" "$d")" "$s" "$rs"
     done
     if [[ $where == /dev/shm ]]; then
         rm -f "$target"
