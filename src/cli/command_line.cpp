@@ -40,13 +40,10 @@ std::optional<int> SectorSizeIndex(const std::string& text) {
     return std::nullopt;
 }
 
-// The start offset must be a number the start field accepts, and not negative: the copy
-// reads the source from that byte on.
+// The start offset must be a number the start field accepts, and not negative.
 std::optional<std::string> StartTextError(const std::string& text) {
     try {
-        if (StrToInt64(text) < 0) {
-            return Format("The start offset %s is negative.", text.c_str());
-        }
+        CheckStartOffset(StrToInt64(text));
     } catch (const EConvertError& error) {
         return error.Message();
     }

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "cli_fixture.h"
+#include "engine/scoped_fault_plan.h"
 #include "support/image_files.h"
 #include "support/temp_dir.h"
 
@@ -90,7 +92,61 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(FileFailureTest, MissingSourceCreatesNoTarget) {
+struct OutcomeCase {
+    std::string name;
+    // The plan for a copy of a 4-sector source `in` to `out`.
+    std::function<win::FaultPlan(const std::string& in, const std::string& out)> plan;
+    int status;
+    std::string out;  // all of stdout
+    std::string err;  // part of stderr
+};
+
+class CopyOutcomeTest : public testing::TestWithParam<OutcomeCase> {};
+
+// Unreadable sectors still complete (they are reported with the completion text); a target
+// that cannot be written or flushed fails.
+TEST_P(CopyOutcomeTest, ReportsHowTheCopyEnded) {
+    const OutcomeCase& c = GetParam();
+    const TempDir folder;
+    const std::string in = folder.WriteFile("in.img", Pattern(4 * 512));
+    const std::string out = folder.File("out.img");
+    const ScopedFaultPlan plan(c.plan(in, out));
+
+    const auto run = RunImage({in, out});
+
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CopyOutcomeTest,
+    testing::Values(OutcomeCase{"unreadable_sector",
+                                [](const std::string& in, const std::string&) {
+                                    win::FaultPlan plan;
+                                    plan.badReads.push_back({in, 1024, 1536});
+                                    return plan;
+                                },
+                                kExitComplete,
+                                "Disk image complete!\n1 unreadable sector was written as zeros.\n",
+                                ""},
+                    OutcomeCase{"write_error",
+                                [](const std::string&, const std::string& out) {
+                                    win::FaultPlan plan;
+                                    plan.badWrites.push_back({out, 1024});
+                                    return plan;
+                                },
+                                kExitFailed, "", "Cannot write file"},
+                    OutcomeCase{"flush_error",
+                                [](const std::string&, const std::string& out) {
+                                    win::FaultPlan plan;
+                                    plan.failFlush.push_back(out);
+                                    return plan;
+                                },
+                                kExitFailed, "", "Cannot flush file"}),
+    [](const testing::TestParamInfo<OutcomeCase>& info) { return info.param.name; });
+
+TEST(MissingSourceTest, CreatesNoTarget) {
     const TempDir folder;
     const auto run = RunImage({folder.File("none.img"), folder.File("out.img")});
     EXPECT_EQ(run.status, kExitFailed);

@@ -84,6 +84,20 @@ TEST_P(DeviceNameTest, ReadsADeviceAsSource) {
                           ExpectedTarget(ReadWholeFile(devices.Node(name)), 0, 520, "")));
 }
 
+// A device that cannot take the whole image is not written, even with --force.
+TEST(DeviceTargetTest, RefusesADeviceTooSmallForTheImage) {
+    const DeviceTargetFixture devices;
+    const std::string before = ReadWholeFile(devices.Node("PhysicalDrive0"));
+    const std::string in = devices.Folder().WriteFile("in.img", Pattern(kDeviceBytes + 512));
+
+    const auto run = RunImage({"--force", in, "PhysicalDrive0"});
+
+    EXPECT_EQ(run.status, kExitFailed);
+    EXPECT_NE(run.err.find("is too small"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(SameBytes(ReadWholeFile(devices.Node("PhysicalDrive0")), before));
+}
+
 INSTANTIATE_TEST_SUITE_P(Forms, DeviceNameTest,
                          testing::Values("PhysicalDrive0", "\\\\.\\PhysicalDrive0",
                                          "D:", "\\\\.\\D:"));
