@@ -38,24 +38,34 @@ ProgressLine::ProgressLine(std::ostream& out, Clock clock)
     : out_(out), clock_(std::move(clock)), start_(clock_()), lastShown_(start_) {}
 
 void ProgressLine::Update(std::int64_t bytesDone, std::int64_t bytesTotal) {
+    bytesDone_ = bytesDone;
+    bytesTotal_ = bytesTotal;
+    pending_ = true;
     const auto now = clock_();
-    if (now - lastShown_ < std::chrono::seconds(1)) {
-        return;
+    if (now - lastShown_ >= std::chrono::seconds(1)) {
+        Show(now);
     }
-    lastShown_ = now;
-    const std::string line = FormatProgressLine(bytesDone, bytesTotal, now - start_);
-    const std::size_t length = line.size();
-    // Blanks over what is left of a longer previous line (counted in bytes, which is never
-    // fewer than the columns it took).
-    const std::size_t padding = lastLength_ > length ? lastLength_ - length : 0;
-    out_ << '\r' << line << std::string(padding, ' ') << std::flush;
-    lastLength_ = length;
-    shown_ = true;
 }
 
 void ProgressLine::Finish() {
-    if (shown_) {
-        out_ << '\n' << std::flush;
-        shown_ = false;
+    if (!shown_) {
+        return;
     }
+    if (pending_) {
+        Show(clock_());
+    }
+    out_ << '\n' << std::flush;
+    shown_ = false;
+}
+
+void ProgressLine::Show(std::chrono::steady_clock::time_point now) {
+    lastShown_ = now;
+    const std::string line = FormatProgressLine(bytesDone_, bytesTotal_, now - start_);
+    // Blanks over what is left of a longer previous line (counted in bytes, which is never
+    // fewer than the columns it took).
+    const std::size_t padding = lastLength_ > line.size() ? lastLength_ - line.size() : 0;
+    out_ << '\r' << line << std::string(padding, ' ') << std::flush;
+    lastLength_ = line.size();
+    shown_ = true;
+    pending_ = false;
 }

@@ -24,15 +24,21 @@ class ProgressLine {
     // Shows the state when a second or more has passed since the line was last shown (the
     // first time: since the start).
     void Update(std::int64_t bytesDone, std::int64_t bytesTotal);
-    // Ends the line with a newline when it was shown, so later messages start on their own
-    // line. Shown lines stay as they are; nothing is shown when nothing was.
+    // When the line was shown: brings it up to the last state it was told (so a finished copy
+    // ends at 100%) and ends it with a newline, so later messages start on their own line.
+    // Nothing is shown when nothing was.
     void Finish();
 
   private:
+    void Show(std::chrono::steady_clock::time_point now);
+
     std::ostream& out_;
     Clock clock_;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastShown_;
     std::size_t lastLength_ = 0;
-    bool shown_ = false;
+    bool shown_ = false;    // a line is on the terminal
+    bool pending_ = false;  // told a state that is not on the terminal yet
+    std::int64_t bytesDone_ = 0;
+    std::int64_t bytesTotal_ = 0;
 };

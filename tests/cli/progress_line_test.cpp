@@ -55,11 +55,23 @@ TEST_F(ProgressLineRewriteTest, RewritesOneLineAtMostOnceASecond) {
     line_.Update(300, 1000);
     EXPECT_EQ(err_.str(), first);
     now_ += 1ms;
-    line_.Update(1000, 1000);
+    line_.Update(400, 1000);
     const std::string second = err_.str().substr(first.size());
-    EXPECT_EQ(second.rfind("\r100%  1000 of 1000 bytes", 0), 0u) << second;
+    EXPECT_EQ(second.rfind("\r 40%  400 of 1000 bytes", 0), 0u) << second;
+}
+
+// The end of the copy is shown even when it came less than a second after the last line.
+TEST_F(ProgressLineRewriteTest, FinishShowsTheLastStateAndEndsTheLine) {
+    now_ += 1s;
+    line_.Update(500, 1000);
+    const std::string first = err_.str();
+    now_ += 10ms;
+    line_.Update(1000, 1000);
+    EXPECT_EQ(err_.str(), first);
     line_.Finish();
-    EXPECT_EQ(err_.str().back(), '\n');
+    const std::string last = err_.str().substr(first.size());
+    EXPECT_EQ(last.rfind("\r100%  1000 of 1000 bytes", 0), 0u) << last;
+    EXPECT_EQ(last.back(), '\n');
 }
 
 TEST_F(ProgressLineRewriteTest, ShortLinesBlankOutTheLongerOneBefore) {
@@ -72,7 +84,10 @@ TEST_F(ProgressLineRewriteTest, ShortLinesBlankOutTheLongerOneBefore) {
     EXPECT_EQ(second.size(), longLength + 1) << second;
 }
 
+// A copy shorter than a second shows nothing at all.
 TEST_F(ProgressLineRewriteTest, FinishWithoutALineWritesNothing) {
+    now_ += 500ms;
+    line_.Update(1000, 1000);
     line_.Finish();
     EXPECT_EQ(err_.str(), "");
 }
