@@ -8,7 +8,7 @@
 #include "discovery/endpoint_menu.h"
 #include "engine/device_paths.h"
 
-void ListEndpoints(std::ostream& out) {
+std::size_t ListEndpoints(std::ostream& out) {
     std::string driveStem;
     std::string devicePrefix;
     InitDeviceNames(driveStem, devicePrefix);
@@ -29,4 +29,5 @@ void ListEndpoints(std::ostream& out) {
     for (const auto& [name, caption] : lines) {
         out << name << std::string(width - name.size() + 2, ' ') << caption << '\n';
     }
+    return lines.size();
 }

@@ -124,7 +124,9 @@ int RunImageCommand(const std::vector<std::string>& args, std::ostream& out, std
                 out << ImageCommandVersion() << '\n';
                 return kExitComplete;
             case ImageCommand::Action::List:
-                ListEndpoints(out);
+                if (ListEndpoints(out) == 0) {
+                    err << "No disk or volume was found that can be opened.\n";
+                }
                 return kExitComplete;
             case ImageCommand::Action::Copy:
                 return RunCopy(command, out, err, environment);

@@ -46,4 +46,14 @@ TEST(ListTest, PrintsTheSourceMenusVolumesAndDisksAsNamesTheCommandTakes) {
     EXPECT_EQ(lines[2], "PhysicalDrive1  HD1, Fixed Drive, [0GB]");
 }
 
+TEST(ListTest, SaysSoWhenThereIsNothingToList) {
+    const ScopedDeviceMap scoped(win::DeviceMap{});
+
+    const auto run = RunImage({"--list"});
+
+    EXPECT_EQ(run.status, kExitComplete);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "No disk or volume was found that can be opened.\n");
+}
+
 }  // namespace
