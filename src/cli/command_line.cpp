@@ -17,18 +17,33 @@ ImageCommand Usage(std::string error) {
     return command;
 }
 
-// An option that takes a value, in its short and long spelling.
-bool IsOption(const std::string& arg, const char* shortName, const char* longName) {
-    return arg == shortName || arg == longName;
-}
+enum class ValueOption { None, SectorSize, Offset };
 
-// "--name=value" of a long option; nothing when arg is not of that form.
-std::optional<std::string> InlineValue(const std::string& arg, const std::string& longName) {
-    const std::string prefix = longName + "=";
-    if (arg.compare(0, prefix.size(), prefix) == 0) {
-        return arg.substr(prefix.size());
+// The option with a value that `arg` names ("-s", "--sector-size", "--sector-size=520", ...),
+// and the value when it comes in the same argument.
+struct NamedValueOption {
+    ValueOption option = ValueOption::None;
+    std::optional<std::string> value;
+};
+
+NamedValueOption ValueOptionOf(const std::string& arg) {
+    struct Spelling {
+        ValueOption option;
+        const char* shortName;
+        std::string longName;
+    };
+    const Spelling spellings[] = {{ValueOption::SectorSize, "-s", "--sector-size"},
+                                  {ValueOption::Offset, "-o", "--offset"}};
+    for (const Spelling& spelling : spellings) {
+        if (arg == spelling.shortName || arg == spelling.longName) {
+            return {spelling.option, std::nullopt};
+        }
+        const std::string prefix = spelling.longName + "=";
+        if (arg.compare(0, prefix.size(), prefix) == 0) {
+            return {spelling.option, arg.substr(prefix.size())};
+        }
     }
-    return std::nullopt;
+    return {};
 }
 
 std::optional<int> SectorSizeIndex(const std::string& text) {
@@ -74,39 +89,34 @@ ImageCommand ParseImageCommand(const std::vector<std::string>& args) {
             return command;
         } else if (arg == "--list") {
             list = true;
-        } else if (IsOption(arg, "-f", "--force")) {
+        } else if (arg == "-f" || arg == "--force") {
             command.force = true;
-        } else if (IsOption(arg, "-q", "--quiet")) {
+        } else if (arg == "-q" || arg == "--quiet") {
             command.quiet = true;
         } else {
-            const bool sectorSize = IsOption(arg, "-s", "--sector-size");
-            const bool offset = IsOption(arg, "-o", "--offset");
-            std::optional<std::string> value = InlineValue(arg, "--sector-size");
-            const bool inlineSectorSize = value.has_value();
-            if (!value) {
-                value = InlineValue(arg, "--offset");
-            }
-            if (!sectorSize && !offset && !value) {
+            NamedValueOption named = ValueOptionOf(arg);
+            if (named.option == ValueOption::None) {
                 return Usage(Format("Unknown option \"%s\".", arg.c_str()));
             }
-            if (!value) {
+            if (!named.value) {
                 if (i + 1 == args.size()) {
                     return Usage(Format("The option \"%s\" needs a value.", arg.c_str()));
                 }
-                value = args[++i];
+                named.value = args[++i];
             }
-            if (sectorSize || inlineSectorSize) {
-                const std::optional<int> index = SectorSizeIndex(*value);
+            const std::string& value = *named.value;
+            if (named.option == ValueOption::SectorSize) {
+                const std::optional<int> index = SectorSizeIndex(value);
                 if (!index) {
                     return Usage(Format("'%s' is not a sector size: use 512, 518, 520 or 522.",
-                                        value->c_str()));
+                                        value.c_str()));
                 }
                 command.secradioItemIndex = *index;
             } else {
-                if (const std::optional<std::string> error = StartTextError(*value)) {
+                if (const std::optional<std::string> error = StartTextError(value)) {
                     return Usage(*error);
                 }
-                command.startText = *value;
+                command.startText = value;
             }
         }
     }

@@ -84,7 +84,6 @@ int RunCopy(const ImageCommand& command, std::ostream& out, std::ostream& err,
     try {
         outcome = RunImagingJob(window);
     } catch (const std::exception& error) {
-        // Every failure of the engine is an Exception whose what() is its Message().
         if (progress) {
             progress->Finish();
         }
@@ -133,11 +132,8 @@ int RunImageCommand(const std::vector<std::string>& args, std::ostream& out, std
             case ImageCommand::Action::UsageError:
                 break;
         }
-    } catch (const Exception& error) {
-        err << error.Message() << '\n';
-        return kExitFailed;
     } catch (const std::exception& error) {
-        err << error.what() << '\n';
+        err << error.what() << '\n';  // an Exception's what() is its Message()
         return kExitFailed;
     }
     return UsageError(command.error, err);
