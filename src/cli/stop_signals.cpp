@@ -8,7 +8,7 @@ namespace {
 std::atomic<bool> stopSignalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void NoteStopSignal(int /*signal*/) {
+extern "C" void OnStopSignal(int /*signal*/) {
     stopSignalled.store(true);
 }
 
@@ -18,7 +18,7 @@ void Install(int signal, struct sigaction& previous) {
         return;  // started with the signal ignored (nohup, a background job): leave it so
     }
     struct sigaction action {};
-    action.sa_handler = NoteStopSignal;
+    action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     // Restart interrupted reads and writes, so a signal never turns into a failed read of the
     // source; the default action returns with the first signal.
