@@ -261,7 +261,15 @@ BOOL FlushFileBuffers(HANDLE file) {
         return Fail(EIO);
     }
     if (::fsync(info->fd) != 0) {
-        return Fail(static_cast<DWORD>(errno));
+        const int error = errno;
+        // A character device, pipe or socket (such as /dev/null) keeps nothing to write out:
+        // the system says so with EINVAL or EROFS, and there is nothing that could be lost.
+        struct stat st {};
+        const bool special = ::fstat(info->fd, &st) == 0 && !S_ISREG(st.st_mode) &&
+                             !S_ISBLK(st.st_mode) && !S_ISDIR(st.st_mode);
+        if (!(special && (error == EINVAL || error == EROFS))) {
+            return Fail(static_cast<DWORD>(error));
+        }
     }
     SetLastError(ERROR_SUCCESS);
     return TRUE;
