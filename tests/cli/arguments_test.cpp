@@ -24,6 +24,10 @@ struct ParseCase {
     std::string target = "out.img";
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.args);
+}
+
 class ParseTest : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseTest, ReadsWhatTheArgumentsSay) {
@@ -70,6 +74,10 @@ struct UsageCase {
     std::vector<std::string> args;  // "@in" and "@out" stand for files of the test's folder
     std::string message;            // part of the explanation on stderr
 };
+
+void PrintTo(const UsageCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.args);
+}
 
 class UsageErrorTest : public testing::TestWithParam<UsageCase> {};
 

@@ -21,6 +21,10 @@ struct FileCopyCase {
     bool targetExists;  // a longer file of that name is there before the copy
 };
 
+void PrintTo(const FileCopyCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.options) << (c.targetExists ? " over a longer file" : "");
+}
+
 class FileCopyTest : public testing::TestWithParam<FileCopyCase> {};
 
 // A source of 600 sectors and a part-sector: two chunks, the second one short.
@@ -59,6 +63,10 @@ struct FailureCase {
     std::string target;   // relative to the test's folder
     std::string message;  // part of the error on stderr
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FileFailureTest : public testing::TestWithParam<FailureCase> {};
 
@@ -100,6 +108,10 @@ struct OutcomeCase {
     std::string out;  // all of stdout
     std::string err;  // part of stderr
 };
+
+void PrintTo(const OutcomeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CopyOutcomeTest : public testing::TestWithParam<OutcomeCase> {};
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -18,6 +19,10 @@ struct SizeCase {
     double bytes;
     const char* text;
 };
+
+void PrintTo(const SizeCase& c, std::ostream* os) {
+    *os << std::llround(c.bytes) << " bytes";
+}
 
 class FormatSizeTest : public ::testing::TestWithParam<SizeCase> {};
 

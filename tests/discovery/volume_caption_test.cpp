@@ -44,6 +44,10 @@ struct EntryCase {
     const char* caption;  // when listed
 };
 
+void PrintTo(const EntryCase& c, std::ostream* os) {
+    *os << c.driveType << c.diskNumber << " \"" << c.label << '"';
+}
+
 class VolumeEntryTest : public ::testing::TestWithParam<EntryCase> {};
 
 TEST_P(VolumeEntryTest, ListedOnADiskOrWithALabel) {

@@ -48,6 +48,10 @@ struct ImageCase {
     const char* fileSystem;
 };
 
+void PrintTo(const ImageCase& c, std::ostream* os) {
+    *os << c.fileSystem;
+}
+
 class VolumeInformationTest : public ::testing::TestWithParam<ImageCase> {};
 
 TEST_P(VolumeInformationTest, LabelSerialAndFileSystemFromTheDevice) {

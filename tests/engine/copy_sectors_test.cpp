@@ -44,6 +44,10 @@ struct LayoutCase {
     std::int64_t written;     // bytes the copy writes
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class CopyLayout : public CopyFiles, public testing::WithParamInterface<LayoutCase> {};
 
 TEST_P(CopyLayout, TargetHoldsTheCutSectors) {
@@ -146,6 +150,10 @@ struct ClickCase {
     int pauseBoxes;
 };
 
+void PrintTo(const ClickCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class CopyClicks : public CopyFiles, public testing::WithParamInterface<ClickCase> {};
 
 TEST_P(CopyClicks, TakeEffectAtTheNextChunk) {
@@ -204,6 +212,10 @@ struct ReadFaultCase {
     std::vector<win::FaultPlan::BadRange> bad;  // path filled in by the test
     std::vector<std::int64_t> zeroSectors;      // output sectors expected to be zeros
 };
+
+void PrintTo(const ReadFaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CopyReadFaults : public CopyFiles, public testing::WithParamInterface<ReadFaultCase> {};
 
@@ -270,6 +282,10 @@ struct WriteFaultCase {
     bool shortWrite;
     std::int64_t failedAt;  // byte the message names; what stays in the target before it
 };
+
+void PrintTo(const WriteFaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CopyWriteFaults : public CopyFiles, public testing::WithParamInterface<WriteFaultCase> {};
 

@@ -14,6 +14,10 @@ struct PathCase {
     const char* volumeLetter;
 };
 
+void PrintTo(const PathCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.text);
+}
+
 class DevicePaths : public ::testing::TestWithParam<PathCase> {
   protected:
     void SetUp() override { InitDeviceNames(driveStem, devicePrefix); }

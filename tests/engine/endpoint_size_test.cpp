@@ -52,6 +52,10 @@ struct SizeCase {
     std::int64_t size;
 };
 
+void PrintTo(const SizeCase& c, std::ostream* os) {
+    *os << c.path << (c.role == EndpointRole::Source ? " as source" : " as target");
+}
+
 class EndpointSizes : public EndpointSize, public ::testing::WithParamInterface<SizeCase> {};
 
 TEST_P(EndpointSizes, FollowTheFormOfThePath) {

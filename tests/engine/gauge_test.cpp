@@ -18,6 +18,10 @@ struct RangeCase {
     int minValue, maxValue, progress;
 };
 
+void PrintTo(const RangeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class GaugeRange : public testing::TestWithParam<RangeCase> {};
 
 TEST_P(GaugeRange, TakesOrRefusesAndKeepsValues) {

@@ -59,6 +59,10 @@ struct JobCase {
     std::function<std::optional<std::string>(const Job&)> after;
 };
 
+void PrintTo(const JobCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 const auto kUntouched = [](const Job& j) { return std::optional<std::string>(j.before); };
 const auto kEmpty = [](const Job&) { return std::optional<std::string>(""); };
 const auto kCopied = [](const Job& j) {

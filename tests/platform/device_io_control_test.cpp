@@ -76,6 +76,10 @@ struct RefusedCase {
     DWORD error;
 };
 
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class RefusedQueries : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedQueries, FailWithTheReason) {

@@ -40,6 +40,10 @@ struct ReadCase {
     DWORD error;  // GetLastError() afterwards
 };
 
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.count << " bytes at " << c.position << (c.shortRead ? ", short reads" : "");
+}
+
 class BadReads : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(BadReads, FailOrStopBeforeTheBadRange) {
@@ -78,6 +82,10 @@ struct WriteCase {
     bool succeeds;
     DWORD written;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os) {
+    *os << c.count << " bytes at " << c.position << (c.shortWrite ? ", short writes" : "");
+}
 
 class BadWrites : public ::testing::TestWithParam<WriteCase> {};
 

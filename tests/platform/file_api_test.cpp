@@ -28,6 +28,10 @@ struct OpenCase {
     const char* contentAfter;  // nullptr: the file must not exist afterwards
 };
 
+void PrintTo(const OpenCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class OpenModes : public ::testing::TestWithParam<OpenCase> {};
 
 TEST_P(OpenModes, CreateOrKeepAsTheDispositionSays) {
