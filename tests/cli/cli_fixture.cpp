@@ -14,10 +14,6 @@ CommandRun RunImage(const std::vector<std::string>& args, const ConsoleEnvironme
     return run;
 }
 
-}  // namespace cli_test
-
-namespace cli_test {
-
 testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
     if (actual == expected) {
         return testing::AssertionSuccess();

@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "cli_fixture.h"
-#include "engine/scoped_fault_plan.h"
 #include "support/image_files.h"
+#include "support/scoped_fault_plan.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -10,9 +10,9 @@
 
 #include "engine/copy_sectors.h"
 #include "engine/errors.h"
-#include "scoped_fault_plan.h"
 #include "support/fake_window.h"
 #include "support/image_files.h"
+#include "support/scoped_fault_plan.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -8,10 +8,10 @@
 
 #include "engine/errors.h"
 #include "engine/imaging_job.h"
-#include "scoped_fault_plan.h"
 #include "support/fake_window.h"
 #include "support/image_files.h"
 #include "support/scoped_device_map.h"
+#include "support/scoped_fault_plan.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -7,17 +7,13 @@
 #include <cerrno>
 #include <string>
 
+#include "support/scoped_fault_plan.h"
 #include "support/scoped_handle.h"
 #include "support/temp_dir.h"
 
 using namespace win;
 
 namespace {
-
-struct ScopedPlan {
-    explicit ScopedPlan(FaultPlan plan) { SetFaultPlan(std::move(plan)); }
-    ~ScopedPlan() { SetFaultPlan(std::nullopt); }
-};
 
 // One file of 300 bytes opened read-write, closed when it goes.
 struct OpenFile {
@@ -53,7 +49,7 @@ TEST_P(BadReads, FailOrStopBeforeTheBadRange) {
     FaultPlan plan;
     plan.badReads.push_back({file.path, 100, 200, c.shortRead, EIO});
     plan.badReads.push_back({file.path + ".other", 0, 300, false, EIO});
-    ScopedPlan scoped(plan);  // installed while the handle is already open
+    ScopedFaultPlan scoped(plan);  // installed while the handle is already open
 
     file.Seek(c.position);
     std::string buffer(c.count, '\0');
@@ -95,7 +91,7 @@ TEST_P(BadWrites, FailOrStopBeforeTheOffset) {
     ASSERT_GE(file.handle, 0);
     FaultPlan plan;
     plan.badWrites.push_back({file.path, 100, c.shortWrite, ENOSPC});
-    ScopedPlan scoped(plan);
+    ScopedFaultPlan scoped(plan);
 
     file.Seek(c.position);
     const std::string data(c.count, 'w');
@@ -123,7 +119,7 @@ TEST(FaultPlan, FlushFailsOnlyForTheNamedPath) {
     FaultPlan plan;
     plan.failFlush.push_back(file.path);
     {
-        ScopedPlan scoped(plan);
+        ScopedFaultPlan scoped(plan);
         EXPECT_FALSE(FlushFileBuffers(file.handle));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(EIO));
         EXPECT_TRUE(FlushFileBuffers(other.handle));
