@@ -54,6 +54,15 @@ constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;
 constexpr DWORD FILE_END = 2;
 
+// GetStdHandle: the standard streams
+constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
+constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
+constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
+
+// GetConsoleMode: the modes a console reports
+constexpr DWORD ENABLE_PROCESSED_OUTPUT = 0x0001u;
+constexpr DWORD ENABLE_WRAP_AT_EOL_OUTPUT = 0x0002u;
+
 // DeviceIoControl: control codes
 constexpr DWORD IOCTL_DISK_GET_DRIVE_GEOMETRY_EX = 0x000700A0u;
 constexpr DWORD IOCTL_DISK_GET_LENGTH_INFO = 0x0007405Cu;
@@ -104,12 +113,11 @@ constexpr DWORD ERROR_DEVICE_IN_USE = 2404;
 // ---- Files and devices ---------------------------------------------------------------------
 
 HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
-                   void* securityAttributes, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile);
+                   void* securityAttributes, DWORD creationDisposition, DWORD flagsAndAttributes,
+                   HANDLE templateFile);
 
 // One read at the handle's current position; *bytesRead gets the count (0 on failure).
-BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead,
-              void* overlapped);
+BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, void* overlapped);
 
 // One write at the handle's current position; *bytesWritten gets the count (0 on failure).
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten,
@@ -124,20 +132,32 @@ BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE object);
 
 BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, void* inBuffer, DWORD inBufferSize,
-                     void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned,
-                     void* overlapped);
+                     void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned, void* overlapped);
 
 // ---- Volumes (rootPathName is "X:\") ---------------------------------------------------------
 
 UINT GetDriveTypeA(const char* rootPathName);
 
-BOOL GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
-                           DWORD volumeNameSize, DWORD* volumeSerialNumber,
-                           DWORD* maximumComponentLength, DWORD* fileSystemFlags,
-                           char* fileSystemNameBuffer, DWORD fileSystemNameSize);
+BOOL GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer, DWORD volumeNameSize,
+                           DWORD* volumeSerialNumber, DWORD* maximumComponentLength,
+                           DWORD* fileSystemFlags, char* fileSystemNameBuffer,
+                           DWORD fileSystemNameSize);
 
 BOOL GetDiskFreeSpaceExA(const char* directoryName, ULONGLONG* freeBytesAvailableToCaller,
                          ULONGLONG* totalNumberOfBytes, ULONGLONG* totalNumberOfFreeBytes);
+
+// ---- Console ---------------------------------------------------------------------------------
+
+// The handle of a standard stream: the same handle for as long as the stream goes to the same
+// file or device; 0 (NULL) when the process has no such stream; INVALID_HANDLE_VALUE with
+// ERROR_INVALID_HANDLE for any other value. It needs no closing, and closing it leaves the
+// process's stream open.
+HANDLE GetStdHandle(DWORD stdHandle);
+
+// TRUE and the console's mode when the handle is a console (a terminal); FALSE with
+// ERROR_INVALID_HANDLE for anything else (a file, a pipe, /dev/null, a handle that is not
+// open).
+BOOL GetConsoleMode(HANDLE console, DWORD* mode);
 
 // ---- Errors ----------------------------------------------------------------------------------
 
