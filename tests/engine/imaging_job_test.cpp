@@ -68,6 +68,10 @@ const auto kEmpty = [](const Job&) { return std::optional<std::string>(""); };
 const auto kCopied = [](const Job& j) {
     return std::optional<std::string>(ExpectedTarget(j.sourceBytes, 0, 512, j.before));
 };
+const auto kFirstChunk = [](const Job& j) {
+    return std::optional<std::string>(j.sourceBytes.substr(0, 262144));
+};
+const auto kNoFile = [](const Job&) { return std::optional<std::string>(); };
 
 class ImagingJob : public testing::TestWithParam<JobCase> {};
 
@@ -193,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "Cannot open file \"",
                 {},
                 0,
-                [](const Job&) { return std::optional<std::string>(); }},
+                kNoFile},
         JobCase{"TargetCannotBeOpened",
                 [](Job& j) {
                     j.written = j.folder.File("missing.img");
@@ -203,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "Cannot open file \"",
                 {},
                 0,
-                [](const Job&) { return std::optional<std::string>(); }},
+                kNoFile},
         JobCase{"DeviceDeclined",
                 [](Job& j) { j.DiskTarget(1 << 20); },
                 Kind::Declined,
@@ -241,9 +245,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "",
                 {kComplete},
                 0,
-                [](const Job& j) {
-                    return std::optional<std::string>(j.sourceBytes.substr(0, 262144));
-                }},
+                kFirstChunk},
         JobCase{"UnreadableSectorCounted",
                 [](Job& j) {
                     j.Choose(j.source, j.target);
@@ -270,9 +272,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "Cannot write file \"",
                 {},
                 0,
-                [](const Job& j) {
-                    return std::optional<std::string>(j.sourceBytes.substr(0, 262144));
-                }}),
+                kFirstChunk}),
     [](const testing::TestParamInfo<JobCase>& info) { return std::string(info.param.name); });
 
 TEST(ImagingJobQuestion, NamesTheDeviceAndItsSize) {

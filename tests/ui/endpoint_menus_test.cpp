@@ -60,27 +60,33 @@ class EndpointMenusTest : public QObject {
         TForm1 form;
         form.show();
 
-        Click(form.Edit1, Qt::LeftButton);
-        QVERIFY(form.pops->isEmpty());
-
-        Click(form.Edit1, Qt::RightButton, form.pops);
-        QCOMPARE(NamesOf(*form.pops),
-                 QStringLiteral("Openimage,-,C,-,PhysicalDrive0,PhysicalDrive1")
-                     .split(QLatin1Char(',')));
-        QCOMPARE(form.pops->actions().at(0)->text(), QString::fromUtf8("打开磁盘镜像"));
-        QVERIFY(!form.pops->actions().at(2)->text().isEmpty());
-        const QString disk0 = form.pops->actions().at(4)->text();
-        QVERIFY2(
-            disk0.startsWith(QStringLiteral("HD0, ")) && disk0.endsWith(QStringLiteral(", [0GB]")),
-            qPrintable(disk0));
-        QVERIFY(form.popd->isEmpty());
-
-        Click(form.Edit2, Qt::RightButton, form.popd);
-        QCOMPARE(NamesOf(*form.popd),
-                 QStringLiteral("Saveimage,-,Cx,-,PhysicalDrive0x,PhysicalDrive1x")
-                     .split(QLatin1Char(',')));
-        QCOMPARE(form.popd->actions().at(0)->text(), QString::fromUtf8("保存为镜像文件"));
-        QCOMPARE(form.popd->actions().at(4)->text(), disk0);
+        // Each menu: empty until a right press in its own field, then the items in order.
+        struct Menu {
+            QWidget* field;
+            QMenu* menu;
+            const char* names;
+            const char* first;  // the text of the file item
+        };
+        const Menu menus[] = {
+            {form.Edit1, form.pops, "Openimage,-,C,-,PhysicalDrive0,PhysicalDrive1",
+             "打开磁盘镜像"},
+            {form.Edit2, form.popd, "Saveimage,-,Cx,-,PhysicalDrive0x,PhysicalDrive1x",
+             "保存为镜像文件"},
+        };
+        QStringList disks;  // the text of the first disk item of each menu
+        for (const Menu& m : menus) {
+            Click(m.field, Qt::LeftButton);
+            QVERIFY2(m.menu->isEmpty(), m.names);
+            Click(m.field, Qt::RightButton, m.menu);
+            QCOMPARE(NamesOf(*m.menu), QString::fromLatin1(m.names).split(QLatin1Char(',')));
+            QCOMPARE(m.menu->actions().at(0)->text(), QString::fromUtf8(m.first));
+            QVERIFY2(!m.menu->actions().at(2)->text().isEmpty(), m.names);
+            disks << m.menu->actions().at(4)->text();
+            QVERIFY2(disks.last().startsWith(QStringLiteral("HD0, ")) &&
+                         disks.last().endsWith(QStringLiteral(", [0GB]")),
+                     qPrintable(disks.last()));
+        }
+        QCOMPARE(disks.at(1), disks.at(0));
 
         // A left or middle press keeps the items; a rebuild does not pile them up.
         Click(form.Edit2, Qt::MiddleButton);
@@ -94,7 +100,8 @@ class EndpointMenusTest : public QObject {
         TForm1 form;
         form.show();
         const auto pressMenuKey = [&] {
-            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5));
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                    form.Edit1->mapToGlobal(QPoint(5, 5)));
             QCoreApplication::sendEvent(form.Edit1, &event);
             const bool shown = form.pops->isVisible();
             form.pops->close();
