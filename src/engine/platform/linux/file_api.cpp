@@ -135,6 +135,16 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
         wanted = verdict.allowed;
         cutError = verdict.error;
     }
+    std::int64_t start = 0;
+    if constexpr (!reading) {
+        if (info->writeBehind) {
+            // Data already written was lost on its way to the disk: write nothing more.
+            if (const int error = info->writeBehind->Error(); error != 0) {
+                return Fail(static_cast<DWORD>(error));
+            }
+            start = CurrentPosition(info->fd);
+        }
+    }
     DWORD moved = 0;
     while (moved < wanted) {
         const std::size_t chunk = std::min<std::size_t>(wanted - moved, kMaxTransfer);
@@ -162,6 +172,11 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
             break;
         }
         moved += static_cast<DWORD>(n);
+    }
+    if constexpr (!reading) {
+        if (info->writeBehind && moved > 0 && start >= 0) {
+            info->writeBehind->Written(start, moved);
+        }
     }
     if (done != nullptr) {
         *done = moved;
@@ -207,6 +222,10 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*
     if ((flags & O_ACCMODE) != O_WRONLY) {
         // Images and disks are read front to back: let the kernel read further ahead.
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    // Written files and disks go out to the disk while the copy runs, not all in its flush.
+    if ((flags & O_ACCMODE) != O_RDONLY && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) {
+        info.writeBehind = std::make_shared<linux_backend::WriteBehind>(fd);
     }
     info.fd = fd;
     SetLastError(ERROR_SUCCESS);
@@ -268,6 +287,16 @@ BOOL FlushFileBuffers(HANDLE file) {
         const bool special = ::fstat(info->fd, &st) == 0 && !S_ISREG(st.st_mode) &&
                              !S_ISBLK(st.st_mode) && !S_ISDIR(st.st_mode);
         if (!(special && (error == EINVAL || error == EROFS))) {
+            // fsync() tells a loss once; the handle keeps saying so.
+            if (info->writeBehind) {
+                info->writeBehind->Record(error);
+            }
+            return Fail(static_cast<DWORD>(error));
+        }
+    }
+    // A write-back error that the write-behind was told, fsync() does not tell again.
+    if (info->writeBehind) {
+        if (const int error = info->writeBehind->Error(); error != 0) {
             return Fail(static_cast<DWORD>(error));
         }
     }

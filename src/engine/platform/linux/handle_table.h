@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/platform/device_map.h"
+#include "engine/platform/linux/write_behind.h"
 #include "engine/platform/winapi.h"
 
 namespace win::linux_backend {
@@ -16,6 +17,8 @@ struct HandleInfo {
     enum class Kind { File, Disk, Volume } kind = Kind::File;
     DiskEntry disk;      // kind == Disk: the map's entry the handle was opened from
     VolumeEntry volume;  // kind == Volume: the map's entry the handle was opened from
+    // Handles that write to a regular file or a block device: write-back started early.
+    std::shared_ptr<WriteBehind> writeBehind;
 };
 
 // A copy of what is known of an open handle; nothing for a handle that is not open.
