@@ -14,18 +14,24 @@ namespace {
 // Set once at start-up by InitDecimalSeparator; a full stop until then.
 std::string decimalSeparator = ".";
 
+// The decimal separator of the user's LC_NUMERIC, read through a locale object of its own so
+// that the process's global locale stays as it is; a full stop when there is none.
+std::string UserDecimalSeparator() {
+    const locale_t numeric = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+    if (numeric == static_cast<locale_t>(0)) {
+        return std::string(1, '.');
+    }
+    const char* radix = nl_langinfo_l(RADIXCHAR, numeric);
+    std::string separator =
+        radix != nullptr && *radix != '\0' ? std::string(radix) : std::string(1, '.');
+    freelocale(numeric);
+    return separator;
+}
+
 }  // namespace
 
 void InitDecimalSeparator() {
-    // A locale object of its own, so the process's global locale stays as it is.
-    const locale_t numeric = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
-    if (numeric == static_cast<locale_t>(0)) {
-        decimalSeparator = ".";
-        return;
-    }
-    const char* radix = nl_langinfo_l(RADIXCHAR, numeric);
-    decimalSeparator = radix != nullptr && *radix != '\0' ? radix : ".";
-    freelocale(numeric);
+    decimalSeparator = UserDecimalSeparator();
 }
 
 std::string FormatSize(double bytes) {
