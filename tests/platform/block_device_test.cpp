@@ -65,9 +65,21 @@ TEST_F(BlockDevices, MountedDisksAndVolumesAreNotClaimedForWriting) {
         EXPECT_EQ(claimed.value, INVALID_HANDLE_VALUE) << path;
         EXPECT_EQ(GetLastError(), ERROR_DEVICE_IN_USE) << path;
 
-        // Without the claim the device opens, for a question about it or for reading.
+        // Without the claim the device opens, for a question about it or for reading, but
+        // nothing can be written through it: that would write under the mounted file system.
         ScopedHandle shared{Open(path, GENERIC_READ | GENERIC_WRITE, 0)};
-        EXPECT_GE(shared.value, 0) << path;
+        ASSERT_GE(shared.value, 0) << path;
+        std::array<unsigned char, GET_LENGTH_INFORMATION_SIZE> length{};
+        DWORD returned = 0;
+        EXPECT_TRUE(DeviceIoControl(shared.value, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0,
+                                    length.data(), GET_LENGTH_INFORMATION_SIZE, &returned, nullptr))
+            << path;
+        std::array<unsigned char, 512> sector{};
+        DWORD done = 0;
+        ASSERT_TRUE(ReadFile(shared.value, sector.data(), 512, &done, nullptr)) << path;
+        ASSERT_TRUE(SetFilePointerEx(shared.value, 0, nullptr, FILE_BEGIN));
+        EXPECT_FALSE(WriteFile(shared.value, sector.data(), 512, &done, nullptr)) << path;
+        EXPECT_EQ(done, 0u) << path;
         ScopedHandle reading{Open(path, GENERIC_READ, FILE_FLAG_EXCLUSIVE_DEVICE)};
         EXPECT_GE(reading.value, 0) << path;
     }

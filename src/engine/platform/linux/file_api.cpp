@@ -78,17 +78,30 @@ const std::string& HostPath(const HandleInfo& info) {
     }
 }
 
-// Opens the host path; a descriptor, or -1 with the layer's error code in `error`.
-int OpenHost(const std::string& path, int flags, bool exclusiveDevice, DWORD& error) {
+// Opens the host path; a descriptor, or -1 with the layer's error code in `error`. `flags`
+// comes back as the descriptor was opened.
+//
+// A block device is only ever written through a handle that claims it: O_EXCL makes the kernel
+// refuse it while a file system on it, or on any of its partitions, is mounted, or while
+// another program claims it. A handle that asks for write access without claiming the device
+// (the volume queries do, to ask a mounted volume about itself) gets a read-only descriptor and
+// every write through it is refused, so nothing can ever write under a mounted file system.
+// On a regular file O_EXCL means something else, so it is only ever passed for block devices.
+int OpenHost(const std::string& path, int& flags, bool exclusiveDevice, bool& writesRefused,
+             DWORD& error) {
     bool claim = false;
-    if (exclusiveDevice && (flags & O_ACCMODE) != O_RDONLY) {
-        // O_EXCL claims a block device: the kernel refuses it while a file system on it, or on
-        // any of its partitions, is mounted, or while another program claims it. On a regular
-        // file O_EXCL means something else, so it is only ever passed for block devices.
+    writesRefused = false;
+    if ((flags & O_ACCMODE) != O_RDONLY) {
         struct stat st {};
         if (::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
-            claim = true;
-            flags = (flags & ~(O_CREAT | O_TRUNC)) | O_EXCL;
+            flags &= ~(O_CREAT | O_TRUNC);
+            if (exclusiveDevice) {
+                claim = true;
+                flags |= O_EXCL;
+            } else {
+                writesRefused = true;
+                flags = (flags & ~O_ACCMODE) | O_RDONLY;
+            }
         }
     }
     int fd;
@@ -137,6 +150,9 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
     }
     std::int64_t start = 0;
     if constexpr (!reading) {
+        if (info->writesRefused) {
+            return Fail(EACCES);
+        }
         if (info->writeBehind) {
             // Data already written was lost on its way to the disk: write nothing more.
             if (const int error = info->writeBehind->Error(); error != 0) {
@@ -195,7 +211,7 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*
         return INVALID_HANDLE_VALUE;
     }
     bool valid = false;
-    const int flags = OpenFlags(desiredAccess, creationDisposition, valid);
+    int flags = OpenFlags(desiredAccess, creationDisposition, valid);
     if (!valid) {
         SetLastError(EINVAL);
         return INVALID_HANDLE_VALUE;
@@ -206,8 +222,9 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*
         return INVALID_HANDLE_VALUE;
     }
     DWORD error = ERROR_SUCCESS;
-    const int fd = OpenHost(HostPath(info), flags,
-                            (flagsAndAttributes & FILE_FLAG_EXCLUSIVE_DEVICE) != 0, error);
+    const int fd =
+        OpenHost(HostPath(info), flags, (flagsAndAttributes & FILE_FLAG_EXCLUSIVE_DEVICE) != 0,
+                 info.writesRefused, error);
     if (fd < 0) {
         SetLastError(error);
         return INVALID_HANDLE_VALUE;

@@ -17,6 +17,9 @@ struct HandleInfo {
     enum class Kind { File, Disk, Volume } kind = Kind::File;
     DiskEntry disk;      // kind == Disk: the map's entry the handle was opened from
     VolumeEntry volume;  // kind == Volume: the map's entry the handle was opened from
+    // A block device opened for writing without being claimed: opened read-only, and every
+    // write through the handle is refused.
+    bool writesRefused = false;
     // Handles that write to a regular file or a block device: write-back started early.
     std::shared_ptr<WriteBehind> writeBehind;
 };
