@@ -69,7 +69,9 @@ TEST_P(LostWrites, AreReportedByTheFlushAtTheLatest) {
     LoopDevice holder(small);
     OverfullLoop disk(holder.MountPoint() + "/disk.img", 128 << 20);
 
-    ScopedHandle h{OpenShared(disk.Node(), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING)};
+    // Claimed, as every stream that writes a device claims it.
+    ScopedHandle h{OpenShared(disk.Node(), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING,
+                              FILE_FLAG_EXCLUSIVE_DEVICE)};
     ASSERT_GE(h.value, 0) << FormatSystemMessage(GetLastError());
     const std::vector<char> chunk(256 << 10, '\x5a');
     for (std::int64_t at = 0; at < GetParam().bytes;
