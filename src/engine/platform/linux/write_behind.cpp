@@ -6,6 +6,15 @@
 #include <cerrno>
 
 namespace win::linux_backend {
+namespace {
+
+// Write-back that cannot be started early on this file (a file system without it) loses
+// nothing: the final fsync() writes everything. Only errors that say data was lost count.
+bool LostData(int error) {
+    return error != EINVAL && error != ESPIPE && error != ENOSYS && error != EOPNOTSUPP;
+}
+
+}  // namespace
 
 void WriteBehind::Keep(int error) {
     if (error_ == 0) {
@@ -28,7 +37,8 @@ void WriteBehind::Written(std::int64_t offset, std::int64_t count) {
     if (end_ - started_ < kWindow) {
         return;
     }
-    if (::sync_file_range(fd_, started_, end_ - started_, SYNC_FILE_RANGE_WRITE) != 0) {
+    if (::sync_file_range(fd_, started_, end_ - started_, SYNC_FILE_RANGE_WRITE) != 0 &&
+        LostData(errno)) {
         Keep(errno);
     }
     started_ = end_;
@@ -39,7 +49,9 @@ void WriteBehind::Written(std::int64_t offset, std::int64_t count) {
     if (::sync_file_range(fd_, waited_, upTo - waited_,
                           SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
                               SYNC_FILE_RANGE_WAIT_AFTER) != 0) {
-        Keep(errno);
+        if (LostData(errno)) {
+            Keep(errno);
+        }
     } else {
         // On the disk now: nobody reads it back soon. Dirty pages (rewritten meanwhile) stay.
         ::posix_fadvise(fd_, waited_, upTo - waited_, POSIX_FADV_DONTNEED);
