@@ -1,6 +1,8 @@
 #include "engine/endpoint_size.h"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 #include "engine/device_paths.h"
 #include "engine/disk_geometry.h"
@@ -68,5 +70,11 @@ bool IsDeviceEndpoint(const std::string& path) {
     std::string driveStem;
     std::string devicePrefix;
     InitDeviceNames(driveStem, devicePrefix);
-    return IsDiskName(path, driveStem) || IsBareDrive(path) || IsDevicePath(path, devicePrefix);
+    if (IsDiskName(path, driveStem) || IsBareDrive(path) || IsDevicePath(path, devicePrefix)) {
+        return true;
+    }
+    // A file name may also name a disk or a partition directly (a device node, or a link to
+    // one): writing it overwrites a device all the same.
+    std::error_code error;
+    return std::filesystem::is_block_file(path, error);
 }

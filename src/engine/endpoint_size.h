@@ -13,5 +13,6 @@ enum class EndpointRole { Source, Target };
 // volume cannot be measured. Nothing stays open.
 std::int64_t GetEndpointSize(const std::string& path, bool create, EndpointRole role);
 
-// True when the path names a disk or a volume rather than a file.
+// True when the path names a disk or a volume rather than a file: a device path or one of its
+// short forms, or a file name of the system that names a block device.
 bool IsDeviceEndpoint(const std::string& path);

@@ -54,4 +54,28 @@ TEST(LoopDeviceCopy, ImageToDiskAndBack) {
     }
 }
 
+TEST(LoopDeviceCopy, ADiskNamedByItsSystemFileNameIsAskedForLikeAnyDisk) {
+    if (!LoopDevice::Available()) {
+        GTEST_SKIP() << LoopDevice::WhyUnavailable();
+    }
+    LoopDeviceOptions options;
+    options.sizeBytes = 4 << 20;
+    LoopDevice loop(options);
+    TempDir folder;
+    const std::string source = folder.WriteFile("source.img", Pattern(1 << 20, 5));
+    const std::string before = ReadWholeFile(loop.Node()).substr(0, 1 << 20);
+
+    // Typed into the save dialog or given on the command line, the disk arrives as a file
+    // target; it is still a disk, and No leaves it as it was.
+    FakeWindow window;
+    window.inputs.SourcePath = window.inputs.SourceFieldText = source;
+    window.inputs.TargetPath = window.inputs.TargetFieldText = loop.Node();
+    window.inputs.TargetIsFile = true;
+    window.answers = {false};
+    EXPECT_EQ(RunImagingJob(window).kind, JobOutcome::Kind::Declined);
+    ASSERT_EQ(window.questions.size(), 1u);
+    EXPECT_NE(window.questions[0].find(loop.Node()), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(loop.Node()).substr(0, 1 << 20), before);
+}
+
 }  // namespace
