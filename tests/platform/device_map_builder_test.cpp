@@ -95,24 +95,24 @@ class DeviceMapBuilder : public ::testing::Test {
 
         const std::vector<std::string> mounts = {
             MountLine(20, "0:21", "/proc", "proc", "proc"),
-            MountLine(21, "8:1", "/media/usb\\040stick", "vfat", "/dev/sda1"),
+            MountLine(21, "8:1", "/media/usb\\040stick", "vfat", Node("sda1")),
             MountLine(22, "0:22", "/sys", "sysfs", "sysfs"),
             MountLine(23, "0:50", "/mnt/nfs", "nfs4", "server:/export"),
-            MountLine(24, "252:16", "/data", "ext4", "/dev/vdb"),
-            MountLine(25, "8:1", "/mnt/again", "vfat", "/dev/sda1"),  // mounted twice
-            MountLine(26, "11:0", "/media/cdrom", "iso9660", "/dev/sr0"),
-            MountLine(27, "252:0", "/var/cache", "ext4", "/dev/zram0"),
+            MountLine(24, "252:16", "/data", "ext4", Node("vdb")),
+            MountLine(25, "8:1", "/mnt/again", "vfat", Node("sda1")),  // mounted twice
+            MountLine(26, "11:0", "/media/cdrom", "iso9660", Node("sr0")),
+            MountLine(27, "252:0", "/var/cache", "ext4", Node("zram0")),
             MountLine(28, "0:60", "/var/lib/overlay", "overlay", "overlay"),
             MountLine(29, "0:61", "/run", "tmpfs", "tmpfs"),
-            MountLine(30, "8:2", "/media/usb2", "ext4", "/dev/sda2"),
-            MountLine(31, "259:7", "/mnt/loop", "ext4", "/dev/loop0p1"),
+            MountLine(30, "8:2", "/media/usb2", "ext4", Node("sda2")),
+            MountLine(31, "259:7", "/mnt/loop", "ext4", Node("loop0p1")),
             MountLine(32, "0:62", "/mnt/smb", "cifs", "//srv/share"),
-            MountLine(33, "254:0", "/", "ext4", "/dev/mapper/vg-root"),
+            MountLine(33, "254:0", "/", "ext4", Node("mapper/vg-root")),
             MountLine(34, "0:63", "/srv/fuse", "fuse.sshfs", "user@host:"),
-            MountLine(35, "259:1", "/home", "xfs", "/dev/nvme0n1p1"),
+            MountLine(35, "259:1", "/home", "xfs", Node("nvme0n1p1")),
             MountLine(36, "0:50", "/mnt/nfs-again", "nfs4", "server:/export"),
-            MountLine(37, "0:45", "/srv/btrfs", "btrfs", "/dev/sdb"),  // its own device number
-            MountLine(38, "0:46", "/srv/gone", "ext4", "/dev/sdz9"),   // a device sysfs lacks
+            MountLine(37, "0:45", "/srv/btrfs", "btrfs", Node("sdb")),  // its own device number
+            MountLine(38, "0:46", "/srv/gone", "ext4", Node("sdz9")),   // a device sysfs lacks
         };
         std::string table;
         for (const std::string& line : mounts) {
@@ -123,8 +123,11 @@ class DeviceMapBuilder : public ::testing::Test {
 
     fs::path sys() const { return fs::path(dir.Path()) / "sys"; }
     fs::path proc() const { return fs::path(dir.Path()) / "proc"; }
+    // Device nodes are named under the fixture's own folder: the map never names a real one.
+    std::string dev() const { return dir.File("dev"); }
+    std::string Node(const std::string& name) const { return dev() + "/" + name; }
     DeviceMap Build() const {
-        return linux_backend::BuildDeviceMap(sys().string(), proc().string(), "/dev");
+        return linux_backend::BuildDeviceMap(sys().string(), proc().string(), dev());
     }
 
     TempDir dir;
@@ -135,7 +138,7 @@ TEST_F(DeviceMapBuilder, ListsWholeDisksInNaturalOrderThenLoopDevicesWithAFile) 
     std::vector<std::string> names;
     for (const DiskEntry& disk : map.disks) {
         names.push_back(disk.name);
-        EXPECT_EQ(disk.node, "/dev/" + disk.name);
+        EXPECT_EQ(disk.node, Node(disk.name));
         EXPECT_EQ(disk.removable, disk.name == "sda") << disk.name;
     }
     EXPECT_EQ(names, (std::vector<std::string>{"mmcblk0", "nvme0n1", "nvme0n2", "nvme1n1", "sda",
@@ -155,15 +158,15 @@ TEST_F(DeviceMapBuilder, GivesLettersToMountedDevicesThenToNetworkShares) {
         std::int64_t extentLength;
     };
     const std::vector<Expected> expected = {
-        {'C', "/dev/sda1", "/media/usb stick", "vfat", DRIVE_REMOVABLE, 4, 2048 * 512, 2048 * 512},
-        {'D', "/dev/vdb", "/data", "ext4", DRIVE_FIXED, 7, 0, 80000 * 512},
-        {'E', "/dev/sr0", "/media/cdrom", "iso9660", DRIVE_CDROM, -1, 0, 1300000LL * 512},
-        {'F', "/dev/zram0", "/var/cache", "ext4", DRIVE_RAMDISK, -1, 0, 4096 * 512},
-        {'G', "/dev/sda2", "/media/usb2", "ext4", DRIVE_REMOVABLE, 4, 4096 * 512, 4096 * 512},
-        {'H', "/dev/loop0p1", "/mnt/loop", "ext4", DRIVE_FIXED, 8, 2048 * 512, 10240 * 512},
-        {'I', "/dev/dm-0", "/", "ext4", DRIVE_FIXED, -1, 0, 30000 * 512},
-        {'J', "/dev/nvme0n1p1", "/home", "xfs", DRIVE_FIXED, 1, 2048 * 512, 6000 * 512},
-        {'K', "/dev/sdb", "/srv/btrfs", "btrfs", DRIVE_FIXED, 5, 0, 1000 * 512},
+        {'C', Node("sda1"), "/media/usb stick", "vfat", DRIVE_REMOVABLE, 4, 2048 * 512, 2048 * 512},
+        {'D', Node("vdb"), "/data", "ext4", DRIVE_FIXED, 7, 0, 80000 * 512},
+        {'E', Node("sr0"), "/media/cdrom", "iso9660", DRIVE_CDROM, -1, 0, 1300000LL * 512},
+        {'F', Node("zram0"), "/var/cache", "ext4", DRIVE_RAMDISK, -1, 0, 4096 * 512},
+        {'G', Node("sda2"), "/media/usb2", "ext4", DRIVE_REMOVABLE, 4, 4096 * 512, 4096 * 512},
+        {'H', Node("loop0p1"), "/mnt/loop", "ext4", DRIVE_FIXED, 8, 2048 * 512, 10240 * 512},
+        {'I', Node("dm-0"), "/", "ext4", DRIVE_FIXED, -1, 0, 30000 * 512},
+        {'J', Node("nvme0n1p1"), "/home", "xfs", DRIVE_FIXED, 1, 2048 * 512, 6000 * 512},
+        {'K', Node("sdb"), "/srv/btrfs", "btrfs", DRIVE_FIXED, 5, 0, 1000 * 512},
         {'L', "", "/mnt/nfs", "nfs4", DRIVE_REMOTE, -1, 0, 0},
         {'M', "", "/mnt/smb", "cifs", DRIVE_REMOTE, -1, 0, 0},
     };
@@ -192,7 +195,8 @@ TEST(DeviceMapBuilderLimits, AtMostTwentyFourLettersCToZ) {
                  "\n";
     }
     Put(fs::path(dir.Path()) / "proc", "self/mountinfo", table);
-    const DeviceMap map = linux_backend::BuildDeviceMap(dir.File("sys"), dir.File("proc"), "/dev");
+    const DeviceMap map =
+        linux_backend::BuildDeviceMap(dir.File("sys"), dir.File("proc"), dir.File("dev"));
     ASSERT_EQ(map.volumes.size(), 24u);
     EXPECT_EQ(map.volumes.front().letter, 'C');
     EXPECT_EQ(map.volumes.back().letter, 'Z');

@@ -21,11 +21,13 @@ TEST(SafeDeviceMap, IsInstalledBeforeTheFirstTest) {
 
 TEST(SafeDeviceMap, KeepsLoopDevicesAndRenumbersTheirDisks) {
     DeviceMap system;
-    system.disks = {
-        {"/dev/vda", "vda", false}, {"/dev/sda", "sda", true}, {"/dev/loop3", "loop3", false}};
+    // Two disks that are no loop devices (named by made-up nodes) and one that is.
+    system.disks = {{"/fixture/dev/vda", "vda", false},
+                    {"/fixture/dev/sda", "sda", true},
+                    {"/dev/loop3", "loop3", false}};
     VolumeEntry root;
     root.letter = 'C';
-    root.node = "/dev/vda";
+    root.node = "/fixture/dev/vda";
     root.diskNumber = 0;
     VolumeEntry share;
     share.letter = 'E';

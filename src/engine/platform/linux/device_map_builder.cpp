@@ -181,8 +181,9 @@ std::string WholeDeviceOf(const fs::path& block, const std::string& name) {
 // The kernel's name of the block device a mount stands on (sda1, dm-0, ...); empty when the
 // mount is not on a block device. File systems that report a device number of their own
 // (btrfs, fuseblk) are found by the name of their source.
-std::string BlockDeviceName(const fs::path& sys, const MountEntry& mount) {
-    if (!mount.source.starts_with("/dev/")) {
+std::string BlockDeviceName(const fs::path& sys, const std::string& devRoot,
+                            const MountEntry& mount) {
+    if (!mount.source.starts_with(devRoot + "/")) {
         return "";
     }
     if (mount.major != 0) {
@@ -275,7 +276,7 @@ DeviceMap BuildDeviceMap(const std::string& sysRoot, const std::string& procRoot
         if (IsPseudoFileSystem(mount.fsType)) {
             continue;
         }
-        const std::string name = BlockDeviceName(sys, mount);
+        const std::string name = BlockDeviceName(sys, devRoot, mount);
         if (name.empty() || !seenDevices.insert(name).second) {
             continue;
         }
