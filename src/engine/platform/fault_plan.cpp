@@ -20,6 +20,23 @@ std::shared_ptr<const FaultPlan> Plan() {
     return installedPlan;
 }
 
+// A call from `position` that reaches a fault beginning at `begin`: it fails when it starts at
+// or past that byte or may not be cut short (true, `verdict` says so); otherwise it may move
+// only the bytes before it, the nearest fault counting.
+bool Meet(faults::Verdict& verdict, std::int64_t position, std::int64_t begin, bool cutShort,
+          DWORD error) {
+    if (position >= begin || !cutShort) {
+        verdict = faults::Verdict{true, 0, error};
+        return true;
+    }
+    const auto before = static_cast<DWORD>(begin - position);
+    if (before < verdict.allowed) {
+        verdict.allowed = before;
+        verdict.error = error;
+    }
+    return false;
+}
+
 }  // namespace
 
 void SetFaultPlan(std::optional<FaultPlan> plan) {
@@ -46,13 +63,8 @@ Verdict CheckRead(const std::string& path, std::int64_t position, DWORD count) {
             position >= range.end) {
             continue;
         }
-        if (position >= range.begin || !range.shortRead) {
-            return Verdict{true, 0, range.error};
-        }
-        const auto before = static_cast<DWORD>(range.begin - position);
-        if (before < verdict.allowed) {
-            verdict.allowed = before;
-            verdict.error = range.error;
+        if (Meet(verdict, position, range.begin, range.shortRead, range.error)) {
+            return verdict;
         }
     }
     return verdict;
@@ -69,13 +81,8 @@ Verdict CheckWrite(const std::string& path, std::int64_t position, DWORD count) 
         if (fault.path != path || end <= fault.offset) {
             continue;
         }
-        if (!fault.shortWrite || position >= fault.offset) {
-            return Verdict{true, 0, fault.error};
-        }
-        const auto before = static_cast<DWORD>(fault.offset - position);
-        if (before < verdict.allowed) {
-            verdict.allowed = before;
-            verdict.error = fault.error;
+        if (Meet(verdict, position, fault.offset, fault.shortWrite, fault.error)) {
+            return verdict;
         }
     }
     return verdict;
