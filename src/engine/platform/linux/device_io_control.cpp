@@ -90,44 +90,40 @@ bool Measure(const HandleInfo& info, Medium& medium) {
     return false;
 }
 
-BOOL DriveGeometryEx(const HandleInfo& info, void* out, DWORD outSize, DWORD* returned) {
-    if (out == nullptr || outSize < DISK_GEOMETRY_EX_SIZE) {
+// Answers a query about the medium behind the handle: `fill` writes the `size` bytes of the
+// answer, zeroed first, from what was measured.
+template <typename Fill>
+BOOL Answer(const HandleInfo& info, void* out, DWORD outSize, DWORD* returned, DWORD size,
+            Fill fill) {
+    if (out == nullptr || outSize < size) {
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     }
     Medium medium;
     if (!Measure(info, medium)) {
         return FALSE;
     }
+    std::memset(out, 0, size);
+    fill(out, medium);
+    if (returned != nullptr) {
+        *returned = size;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+void PutGeometryEx(void* out, const Medium& medium) {
     const std::int64_t cylinderBytes =
         std::int64_t{kTracksPerCylinder} * kSectorsPerTrack * medium.sectorBytes;
-    std::memset(out, 0, DISK_GEOMETRY_EX_SIZE);
     Put<std::int64_t>(out, 0, medium.size / cylinderBytes);
     Put<std::int32_t>(out, 8, medium.removable ? RemovableMedia : FixedMedia);
     Put<std::uint32_t>(out, 12, kTracksPerCylinder);
     Put<std::uint32_t>(out, 16, kSectorsPerTrack);
     Put<std::uint32_t>(out, 20, medium.sectorBytes);
     Put<std::int64_t>(out, 24, medium.size);
-    if (returned != nullptr) {
-        *returned = DISK_GEOMETRY_EX_SIZE;
-    }
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
 }
 
-BOOL LengthInfo(const HandleInfo& info, void* out, DWORD outSize, DWORD* returned) {
-    if (out == nullptr || outSize < GET_LENGTH_INFORMATION_SIZE) {
-        return Fail(ERROR_INSUFFICIENT_BUFFER);
-    }
-    Medium medium;
-    if (!Measure(info, medium)) {
-        return FALSE;
-    }
+void PutLengthInfo(void* out, const Medium& medium) {
     Put<std::int64_t>(out, 0, medium.size);
-    if (returned != nullptr) {
-        *returned = GET_LENGTH_INFORMATION_SIZE;
-    }
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
 }
 
 }  // namespace
@@ -144,9 +140,11 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, void* /*inBuffer*/, DWO
     }
     switch (ioControlCode) {
         case IOCTL_DISK_GET_DRIVE_GEOMETRY_EX:
-            return DriveGeometryEx(*info, outBuffer, outBufferSize, bytesReturned);
+            return Answer(*info, outBuffer, outBufferSize, bytesReturned, DISK_GEOMETRY_EX_SIZE,
+                          PutGeometryEx);
         case IOCTL_DISK_GET_LENGTH_INFO:
-            return LengthInfo(*info, outBuffer, outBufferSize, bytesReturned);
+            return Answer(*info, outBuffer, outBufferSize, bytesReturned,
+                          GET_LENGTH_INFORMATION_SIZE, PutLengthInfo);
         case IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS:
             if (info->kind != HandleInfo::Kind::Volume) {
                 return Fail(ENOTTY);
