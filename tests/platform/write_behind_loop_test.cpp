@@ -5,50 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "engine/platform/linux/write_behind.h"
 #include "engine/platform/winapi.h"
 #include "support/loop_device.h"
-#include "support/run_command.h"
 #include "support/scoped_handle.h"
 
 using namespace win;
 using linux_backend::WriteBehind;
 
 namespace {
-
-// A loop device over a sparse file much larger than the free space of the file system that
-// holds it: what goes beyond that space never reaches the file.
-class OverfullLoop {
-  public:
-    explicit OverfullLoop(const std::string& backingFile, std::int64_t sizeBytes) {
-        std::ofstream(backingFile, std::ios::binary).close();
-        std::filesystem::resize_file(backingFile, static_cast<std::uintmax_t>(sizeBytes));
-        const CommandResult attached = RunCommand({"losetup", "-f", "--show", backingFile});
-        std::string node = attached.output;
-        while (!node.empty() && node.back() == '\n') {
-            node.pop_back();
-        }
-        if (attached.exitCode != 0 || !std::string_view(node).starts_with("/dev/loop")) {
-            throw std::runtime_error("losetup failed on " + backingFile);
-        }
-        node_ = node;
-    }
-    ~OverfullLoop() { RunCommand({"losetup", "-d", node_}); }
-    OverfullLoop(const OverfullLoop&) = delete;
-    OverfullLoop& operator=(const OverfullLoop&) = delete;
-
-    const std::string& Node() const { return node_; }
-
-  private:
-    std::string node_;
-};
 
 struct LostWriteCase {
     const char* name;
@@ -67,7 +35,12 @@ TEST_P(LostWrites, AreReportedByTheFlushAtTheLatest) {
     small.formatPartition = -1;
     small.mount = true;
     LoopDevice holder(small);
-    OverfullLoop disk(holder.MountPoint() + "/disk.img", 128 << 20);
+    // A disk over a sparse file much larger than that: what goes beyond the free space of
+    // the holder never reaches the file.
+    LoopDeviceOptions overfull;
+    overfull.sizeBytes = 128 << 20;
+    overfull.backingFile = holder.MountPoint() + "/disk.img";
+    LoopDevice disk(overfull);
 
     // Claimed, as every stream that writes a device claims it.
     ScopedHandle h{OpenShared(disk.Node(), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING,

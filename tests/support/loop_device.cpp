@@ -76,7 +76,7 @@ std::string LoopDevice::WhyUnavailable() {
 
 LoopDevice::LoopDevice(const LoopDeviceOptions& options) {
     try {
-        backingFile_ = dir_.File("disk.img");
+        backingFile_ = options.backingFile.empty() ? dir_.File("disk.img") : options.backingFile;
         std::ofstream(backingFile_, std::ios::binary).close();
         std::filesystem::resize_file(backingFile_, static_cast<std::uintmax_t>(options.sizeBytes));
         if (!options.partitionTable.empty()) {

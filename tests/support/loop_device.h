@@ -21,6 +21,9 @@ struct LoopDeviceOptions {
     int formatPartition = 0;
     std::string label = "VARNELTEST";
     bool mount = false;  // mount the file system in the temporary folder
+    // Where the sparse backing file goes (it stays there when the device goes); empty: in the
+    // temporary folder.
+    std::string backingFile;
 };
 
 // A disk of `sizeBytes` with the partition table `partitionTable`, its first partition
