@@ -98,9 +98,8 @@ void TNTVolumeInfo::ReadVolumeInformation() {
 void TNTVolumeInfo::ReadDiskExtent() {
     Extent = DISK_EXTENT{};
     const std::string root = Drive + ":\\";
-    DriveType = DriveTypeTag(win::GetDriveTypeA(root.c_str()));
-
     const win::UINT driveType = win::GetDriveTypeA(root.c_str());
+    DriveType = DriveTypeTag(driveType);
     if (driveType != win::DRIVE_REMOVABLE && driveType != win::DRIVE_FIXED) {
         return;
     }
