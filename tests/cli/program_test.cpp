@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "cli_fixture.h"
 #include "support/image_files.h"
@@ -12,13 +10,6 @@
 namespace {
 
 using namespace cli_test;
-
-std::string ReadText(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 // Runs the program with the arguments (quoted for the shell); stdout and stderr land in files
 // of the folder. Returns the exit status.
@@ -36,17 +27,17 @@ TEST(ProgramTest, VersionUsageErrorAndAFileCopy) {
     const TempDir folder;
 
     EXPECT_EQ(RunProgram(folder, {"--version"}), 0);
-    EXPECT_EQ(ReadText(folder.File("stdout")), "varnel-image 1.5.0\n");
+    EXPECT_EQ(ReadWholeFile(folder.File("stdout")), "varnel-image 1.5.0\n");
 
     EXPECT_EQ(RunProgram(folder, {"-s", "513", "a", "b"}), 2);
-    EXPECT_NE(ReadText(folder.File("stderr")).find("Usage: varnel-image"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(folder.File("stderr")).find("Usage: varnel-image"), std::string::npos);
 
     const std::string source = Pattern(3 * 518 + 17);
     folder.WriteFile("in.img", source);
     ASSERT_EQ(RunProgram(folder, {"-s", "518", folder.File("in.img"), folder.File("out.img")}), 0)
-        << ReadText(folder.File("stderr"));
-    EXPECT_EQ(ReadText(folder.File("stdout")), "Disk image complete!\n");
-    EXPECT_EQ(ReadText(folder.File("stderr")), "");  // not a terminal: no progress line
+        << ReadWholeFile(folder.File("stderr"));
+    EXPECT_EQ(ReadWholeFile(folder.File("stdout")), "Disk image complete!\n");
+    EXPECT_EQ(ReadWholeFile(folder.File("stderr")), "");  // not a terminal: no progress line
     EXPECT_TRUE(
         SameBytes(ReadWholeFile(folder.File("out.img")), ExpectedTarget(source, 0, 518, "")));
 }
