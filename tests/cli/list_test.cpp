@@ -14,10 +14,8 @@ using namespace cli_test;
 
 TEST(ListTest, PrintsTheSourceMenusVolumesAndDisksAsNamesTheCommandTakes) {
     const TempDir folder;
-    win::DeviceMap map;
-    for (const char* name : {"disk0", "disk1"}) {
-        map.disks.push_back({folder.WriteFile(name, Pattern(4096)), name, false});
-    }
+    win::DeviceMap map = DisksOnly(
+        {folder.WriteFile("disk0", Pattern(4096)), folder.WriteFile("disk1", Pattern(4096))});
     win::VolumeEntry volume;
     volume.letter = 'E';
     volume.node = folder.File("disk1");
