@@ -80,16 +80,9 @@ int RunCopy(const ImageCommand& command, std::ostream& out, std::ostream& err,
     }
     ConsoleWindow window(inputs, command.force, err, progress ? &*progress : nullptr);
 
-    JobOutcome outcome;
-    try {
-        outcome = RunImagingJob(window);
-    } catch (const std::exception& error) {
-        if (progress) {
-            progress->Finish();
-        }
-        err << error.what() << '\n';
-        return kExitFailed;
-    }
+    // An error of the job leaves through here: the progress line ends as it goes, and
+    // RunImageCommand prints the error on a line of its own.
+    const JobOutcome outcome = RunImagingJob(window);
     if (progress) {
         progress->Finish();
     }

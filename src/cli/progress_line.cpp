@@ -37,6 +37,10 @@ std::string FormatProgressLine(std::int64_t bytesDone, std::int64_t bytesTotal,
 ProgressLine::ProgressLine(std::ostream& out, Clock clock)
     : out_(out), clock_(std::move(clock)), start_(clock_()), lastShown_(start_) {}
 
+ProgressLine::~ProgressLine() {
+    Finish();
+}
+
 void ProgressLine::Update(std::int64_t bytesDone, std::int64_t bytesTotal) {
     bytesDone_ = bytesDone;
     bytesTotal_ = bytesTotal;

@@ -20,6 +20,10 @@ class ProgressLine {
 
     // The clock starts when the line is made, that is when the copy begins.
     ProgressLine(std::ostream& out, Clock clock);
+    // Finishes the line, so that an error that ends the copy early starts on a line of its own.
+    ~ProgressLine();
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
 
     // Shows the state when a second or more has passed since the line was last shown (the
     // first time: since the start).
