@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "engine/errors.h"
-#include "engine/platform/fault_plan.h"
+#include "support/scoped_fault_plan.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -45,13 +45,10 @@ TEST(FileStream, AShortReadTellsWhyItStopped) {
     TFileStream stream(path, fmOpenReadShared);
     win::FaultPlan plan;
     plan.badReads.push_back({path, 50, 60, true, EIO});
-    win::SetFaultPlan(plan);
+    ScopedFaultPlan faults(plan);
     char buffer[100];
-    const std::int32_t done = stream.Read(buffer, 100);
-    const win::DWORD error = stream.LastError();
-    win::SetFaultPlan(std::nullopt);
-    EXPECT_EQ(done, 50);
-    EXPECT_EQ(error, static_cast<win::DWORD>(EIO));
+    EXPECT_EQ(stream.Read(buffer, 100), 50);
+    EXPECT_EQ(stream.LastError(), static_cast<win::DWORD>(EIO));
 }
 
 TEST(FileStream, CreateEmptiesAnExistingFile) {
