@@ -4,6 +4,27 @@
 
 using namespace win;
 
+namespace {
+
+// One read or write of `count` bytes through `call`: the bytes moved, 0 on failure. A transfer
+// cut short by a failing place reports the failure in `lastError`; one that stops at the end
+// of the data reports none.
+template <typename Call>
+std::int32_t Transfer(std::int32_t count, DWORD& lastError, Call call) {
+    if (count <= 0) {
+        return 0;
+    }
+    DWORD done = 0;
+    if (!call(static_cast<DWORD>(count), &done)) {
+        lastError = GetLastError();
+        return 0;
+    }
+    lastError = done == static_cast<DWORD>(count) ? 0 : GetLastError();
+    return static_cast<std::int32_t>(done);
+}
+
+}  // namespace
+
 std::string SystemErrorText(DWORD errorCode) {
     std::string text = FormatSystemMessage(errorCode);
     while (!text.empty() && (static_cast<unsigned char>(text.back()) < '!' || text.back() == '.')) {
@@ -47,31 +68,15 @@ TFileStream::~TFileStream() {
 }
 
 std::int32_t TFileStream::Read(void* buffer, std::int32_t count) {
-    DWORD done = 0;
-    if (count <= 0) {
-        return 0;
-    }
-    if (!ReadFile(handle_, buffer, static_cast<DWORD>(count), &done, nullptr)) {
-        lastError_ = GetLastError();
-        return 0;
-    }
-    // A read cut short by a failing place reports the failure; one at the end of the data
-    // reports none.
-    lastError_ = done == static_cast<DWORD>(count) ? 0 : GetLastError();
-    return static_cast<std::int32_t>(done);
+    return Transfer(count, lastError_, [&](DWORD wanted, DWORD* done) {
+        return ReadFile(handle_, buffer, wanted, done, nullptr);
+    });
 }
 
 std::int32_t TFileStream::Write(const void* buffer, std::int32_t count) {
-    DWORD done = 0;
-    if (count <= 0) {
-        return 0;
-    }
-    if (!WriteFile(handle_, buffer, static_cast<DWORD>(count), &done, nullptr)) {
-        lastError_ = GetLastError();
-        return 0;
-    }
-    lastError_ = done == static_cast<DWORD>(count) ? 0 : GetLastError();
-    return static_cast<std::int32_t>(done);
+    return Transfer(count, lastError_, [&](DWORD wanted, DWORD* done) {
+        return WriteFile(handle_, buffer, wanted, done, nullptr);
+    });
 }
 
 std::int64_t TFileStream::Position() const {
