@@ -2,8 +2,7 @@
 
 #include <array>
 
-#include "engine/errors.h"
-#include "engine/file_stream.h"
+#include "engine/device_query.h"
 
 using namespace win;
 
@@ -11,27 +10,12 @@ namespace {
 
 using GeometryBuffer = std::array<unsigned char, DISK_GEOMETRY_EX_SIZE>;
 
-// Asks the driver for the disk's DISK_GEOMETRY_EX; a refusal raises EDeviceError.
+// The disk's DISK_GEOMETRY_EX; a refusal raises EDeviceError.
 GeometryBuffer QueryGeometry(TFileStream& stream) {
     GeometryBuffer buffer{};
-    DWORD returned = 0;
-    if (!DeviceIoControl(stream.Handle(), IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0,
-                         buffer.data(), DISK_GEOMETRY_EX_SIZE, &returned, nullptr)) {
-        const DWORD error = GetLastError();
-        throw EDeviceError(Format("Cannot read the geometry of \"%s\". %s",
-                                  GetFullPathNameA(stream.FileName()).c_str(),
-                                  SystemErrorText(error).c_str()));
-    }
+    QueryDevice(stream, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, buffer.data(), DISK_GEOMETRY_EX_SIZE,
+                "geometry");
     return buffer;
-}
-
-// A little-endian field of the buffer.
-std::uint64_t Field(const GeometryBuffer& buffer, std::size_t offset, std::size_t size) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        value |= std::uint64_t{buffer[offset + i]} << (8 * i);
-    }
-    return value;
 }
 
 constexpr std::size_t kMediaTypeOffset = 8;
@@ -40,12 +24,13 @@ constexpr std::size_t kDiskSizeOffset = 24;
 }  // namespace
 
 std::int64_t GetDiskSize(TFileStream& stream) {
-    return static_cast<std::int64_t>(Field(QueryGeometry(stream), kDiskSizeOffset, 8));
+    return static_cast<std::int64_t>(
+        LittleEndian(QueryGeometry(stream).data() + kDiskSizeOffset, 8));
 }
 
 std::string GetMediaTypeName(TFileStream& stream) {
-    const auto mediaType = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(Field(QueryGeometry(stream), kMediaTypeOffset, 4)));
+    const auto mediaType = static_cast<std::int32_t>(static_cast<std::uint32_t>(
+        LittleEndian(QueryGeometry(stream).data() + kMediaTypeOffset, 4)));
     return MediaTypeText(mediaType);
 }
 

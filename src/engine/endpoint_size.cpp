@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "engine/device_paths.h"
+#include "engine/device_query.h"
 #include "engine/disk_geometry.h"
-#include "engine/errors.h"
 #include "engine/file_stream.h"
 
 using namespace win;
@@ -16,19 +16,9 @@ namespace {
 // The length of a volume on its disk; a refusal raises EDeviceError, never a size of 0.
 std::int64_t VolumeLength(TFileStream& stream) {
     std::array<unsigned char, GET_LENGTH_INFORMATION_SIZE> buffer{};
-    DWORD returned = 0;
-    if (!DeviceIoControl(stream.Handle(), IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, buffer.data(),
-                         GET_LENGTH_INFORMATION_SIZE, &returned, nullptr)) {
-        const DWORD error = GetLastError();
-        throw EDeviceError(Format("Cannot read the size of \"%s\". %s",
-                                  GetFullPathNameA(stream.FileName()).c_str(),
-                                  SystemErrorText(error).c_str()));
-    }
-    std::uint64_t length = 0;
-    for (std::size_t i = 0; i < buffer.size(); ++i) {
-        length |= std::uint64_t{buffer[i]} << (8 * i);
-    }
-    return static_cast<std::int64_t>(length);
+    QueryDevice(stream, IOCTL_DISK_GET_LENGTH_INFO, buffer.data(), GET_LENGTH_INFORMATION_SIZE,
+                "size");
+    return static_cast<std::int64_t>(LittleEndian(buffer.data(), buffer.size()));
 }
 
 }  // namespace
