@@ -154,22 +154,23 @@ void TForm1::CreateComponents() {
     }
     Panel1->hide();
 
-    for (QLineEdit* field : {Edit1, Edit2}) {
+    struct FieldMenu {
+        QLineEdit* field;
+        QMenu* menu;
+    };
+    for (const FieldMenu& fieldMenu : {FieldMenu{Edit1, pops}, FieldMenu{Edit2, popd}}) {
+        QLineEdit* const field = fieldMenu.field;
+        QMenu* const menu = fieldMenu.menu;
         // The fields take no typing: they show what the menus chose.
         field->setReadOnly(true);
         field->setContextMenuPolicy(Qt::CustomContextMenu);
         field->installEventFilter(this);
+        connect(field, &QWidget::customContextMenuRequested, this, [field, menu](const QPoint& at) {
+            if (field->isEnabled() && !menu->isEmpty()) {
+                menu->popup(field->mapToGlobal(at));
+            }
+        });
     }
-    connect(Edit1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (Edit1->isEnabled() && !pops->isEmpty()) {
-            pops->popup(Edit1->mapToGlobal(at));
-        }
-    });
-    connect(Edit2, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (Edit2->isEnabled() && !popd->isEmpty()) {
-            popd->popup(Edit2->mapToGlobal(at));
-        }
-    });
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
@@ -333,16 +334,18 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::Edit1MouseDown(Qt::MouseButton button) {
-    ProcessMessages();
-    if (button == Qt::RightButton && Edit1->isEnabled()) {
-        RebuildMenu(*pops, MenuSide::Source);
-    }
+    FieldMouseDown(button, *Edit1, *pops, MenuSide::Source);
 }
 
 void TForm1::Edit2MouseDown(Qt::MouseButton button) {
+    FieldMouseDown(button, *Edit2, *popd, MenuSide::Target);
+}
+
+void TForm1::FieldMouseDown(Qt::MouseButton button, const QLineEdit& field, QMenu& menu,
+                            MenuSide side) {
     ProcessMessages();
-    if (button == Qt::RightButton && Edit2->isEnabled()) {
-        RebuildMenu(*popd, MenuSide::Target);
+    if (button == Qt::RightButton && field.isEnabled()) {
+        RebuildMenu(menu, side);
     }
 }
 

@@ -122,6 +122,8 @@ class TForm1 : public QMainWindow, public WindowServices {
     void ResetOpenDialog();
     void SetTabOrder();
     void SetJobControlsEnabled(bool enabled);
+    // What a press in Edit1 or Edit2 does: a right press in an enabled field rebuilds its menu.
+    void FieldMouseDown(Qt::MouseButton button, const QLineEdit& field, QMenu& menu, MenuSide side);
     void RebuildMenu(QMenu& menu, MenuSide side);
     // Runs a box modally; after a close request it answers at once as if Esc were pressed.
     int RunBox(QMessageBox& box);
