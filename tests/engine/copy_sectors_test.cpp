@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <fcntl.h>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "engine/copy_sectors.h"
@@ -120,16 +118,12 @@ TEST(GaugeUnit, GrowsSoThatTheRangeFits32Bits) {
 
 TEST_F(CopyFiles, SourceOf4TiBKeepsTheGaugeRight) {
     const std::int64_t size = std::int64_t{4} << 40;
-    {
-        const int fd = ::open(source.c_str(), O_CREAT | O_WRONLY, 0600);
-        ASSERT_GE(fd, 0);
-        const int truncated = ::ftruncate(fd, size);
-        ::close(fd);
-        if (truncated != 0) {
-            GTEST_SKIP() << "the temporary folder holds no sparse file of 4 TiB";
-        }
+    Prepare("");
+    std::error_code error;
+    std::filesystem::resize_file(source, size, error);
+    if (error) {
+        GTEST_SKIP() << "the temporary folder holds no sparse file of 4 TiB";
     }
-    folder.WriteFile("target.img", "");
     CopySectors(window, source, target, size, 512, size - 2 * kChunk);
     ASSERT_EQ(window.gaugeLog.size(), 5u);
     EXPECT_EQ(window.gaugeLog[1].maxValue, size / 4096);
