@@ -4,41 +4,33 @@
 #include <stdexcept>
 
 #include "engine/platform/winapi.h"
+#include "support/image_files.h"
 
-TestDevices::TestDevices() {
-    if (!dir_.isValid()) {
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    WriteFile(Disk0(), Pattern(1 << 20));
-    WriteFile(Disk1(), QByteArray(4 << 20, '\0'));
+namespace {
 
-    win::DeviceMap map;
-    map.disks.push_back({Disk0().toStdString(), "disk0", false});
-    map.disks.push_back({Disk1().toStdString(), "disk1", false});
-    win::VolumeEntry volume;
-    volume.letter = 'C';
-    volume.node = Disk0().toStdString();
-    volume.mountPoint = dir_.path().toStdString();
+win::DeviceMap FolderDevices(const TempDir& dir) {
+    const std::string disk0 = dir.File("disk0.bin");
+    win::DeviceMap map = DisksWithVolume({disk0, dir.File("disk1.bin")}, 'C', disk0, dir.Path());
+    win::VolumeEntry& volume = map.volumes.front();
     volume.fsType = "ext4";
     volume.driveType = win::DRIVE_FIXED;
-    volume.diskNumber = 0;
     volume.extentLength = 1 << 20;
-    map.volumes.push_back(volume);
-    map_ = std::make_unique<ScopedDeviceMap>(map);
+    return map;
 }
 
-TestDevices::~TestDevices() = default;
+}  // namespace
+
+TestDevices::TestDevices() : map_(FolderDevices(dir_)) {
+    WriteFile(Disk0(), Pattern(1 << 20));
+    WriteFile(Disk1(), QByteArray(4 << 20, '\0'));
+}
 
 QString TestDevices::Path(const QString& name) const {
-    return dir_.filePath(name);
+    return QString::fromStdString(dir_.File(name.toStdString()));
 }
 
 QByteArray TestDevices::Pattern(std::int64_t size) {
-    QByteArray bytes(static_cast<qsizetype>(size), '\0');
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<char>((i / 512 * 7 + i) & 0xff);
-    }
-    return bytes;
+    return QByteArray::fromStdString(::Pattern(static_cast<std::size_t>(size)));
 }
 
 void TestDevices::WriteFile(const QString& path, const QByteArray& bytes) {
@@ -50,9 +42,5 @@ void TestDevices::WriteFile(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray TestDevices::ReadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
+    return QByteArray::fromStdString(ReadWholeFile(path.toStdString()));
 }

@@ -5,16 +5,14 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 #include <cstdint>
-#include <memory>
 
 #include "support/scoped_device_map.h"
+#include "support/temp_dir.h"
 
 class TestDevices {
   public:
     TestDevices();
-    ~TestDevices();
     TestDevices(const TestDevices&) = delete;
     TestDevices& operator=(const TestDevices&) = delete;
 
@@ -28,6 +26,6 @@ class TestDevices {
     static QByteArray ReadFile(const QString& path);
 
   private:
-    QTemporaryDir dir_;
-    std::unique_ptr<ScopedDeviceMap> map_;
+    TempDir dir_;
+    ScopedDeviceMap map_;
 };
