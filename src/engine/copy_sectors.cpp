@@ -99,7 +99,8 @@ std::int64_t GaugeUnit(std::int64_t sourceSize) {
 CopyResult CopySectors(WindowServices& window, const std::string& sourcePath,
                        const std::string& targetPath, std::int64_t sourceSize,
                        std::int32_t sectorSize, std::int64_t startOffset) {
-    if (sectorSize != 512 && sectorSize != 518 && sectorSize != 520 && sectorSize != 522) {
+    if (std::find(kSourceSectorSizes.begin(), kSourceSectorSizes.end(), sectorSize) ==
+        kSourceSectorSizes.end()) {
         throw EInvalidArgument(Format("Sector size %d is not supported", sectorSize));
     }
     CheckStartOffset(startOffset);

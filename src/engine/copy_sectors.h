@@ -1,10 +1,14 @@
 // The sector copy loop.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 class WindowServices;
+
+// The source sector sizes a copy cuts to 512 bytes, in the order of the sector-size buttons.
+inline constexpr std::array<std::int32_t, 4> kSourceSectorSizes = {512, 518, 520, 522};
 
 struct CopyResult {
     std::int64_t unreadableSectors = 0;  // source sectors written as 512 zero bytes

@@ -1,7 +1,5 @@
 #include "engine/imaging_job.h"
 
-#include <array>
-
 #include "engine/device_paths.h"
 #include "engine/endpoint_size.h"
 #include "engine/errors.h"
@@ -10,8 +8,6 @@
 #include "engine/window_services.h"
 
 namespace {
-
-constexpr std::array<std::int32_t, 4> kSectorSizes = {512, 518, 520, 522};
 
 // Locks the window's controls for the job and unlocks them however the job ends.
 class ControlsLock {
@@ -63,12 +59,12 @@ JobOutcome RunImagingJob(WindowServices& window) {
         GetEndpointSize(inputs.TargetPath, inputs.TargetIsFile, EndpointRole::Target);
 
     const int button = inputs.SecradioItemIndex;
-    if (button < 0 || button >= static_cast<int>(kSectorSizes.size())) {
+    if (button < 0 || button >= static_cast<int>(kSourceSectorSizes.size())) {
         outcome.kind = JobOutcome::Kind::NoSectorSize;
         window.ShowMessage(CompletionMessage(outcome.copy));
         return outcome;
     }
-    const std::int32_t sectorSize = kSectorSizes[static_cast<std::size_t>(button)];
+    const std::int32_t sectorSize = kSourceSectorSizes[static_cast<std::size_t>(button)];
     const std::int64_t startOffset = StrToInt64(inputs.StartText);
     CheckStartOffset(startOffset);
 
