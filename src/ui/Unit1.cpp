@@ -67,11 +67,14 @@ std::string FileNameOf(const QString& path) {
 }
 
 // The answer a box gives by itself once the end of the program has been requested: its Esc
-// answer (OK for the message box, No for the question).
-void AnswerLikeEscape(QMessageBox& box) {
-    if (QAbstractButton* escape = box.escapeButton()) {
-        escape->click();
-    }
+// answer (OK for the message box, No for the question), given from the event loop the box runs;
+// a box that is gone by then is left alone.
+void AnswerLikeEscapeSoon(QMessageBox& box) {
+    QTimer::singleShot(0, &box, [&box] {
+        if (QAbstractButton* escape = box.escapeButton()) {
+            escape->click();
+        }
+    });
 }
 
 std::optional<QString> RunDialogModally(QFileDialog& dialog) {
@@ -290,12 +293,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     endRequested_ = true;
     if (openBox_) {
-        QPointer<QMessageBox> box = openBox_;
-        QTimer::singleShot(0, box, [box] {
-            if (box) {
-                AnswerLikeEscape(*box);
-            }
-        });
+        AnswerLikeEscapeSoon(*openBox_);
     }
 }
 
@@ -458,7 +456,7 @@ int TForm1::RunBox(QMessageBox& box) {
     const QPointer<QMessageBox> previous = openBox_;
     openBox_ = &box;
     if (endRequested_) {
-        QTimer::singleShot(0, &box, [&box] { AnswerLikeEscape(box); });
+        AnswerLikeEscapeSoon(box);
     }
     const int answer = box.exec();
     openBox_ = previous;
