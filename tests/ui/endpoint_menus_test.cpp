@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <optional>
 
+#include "menu_items.h"
 #include "test_devices.h"
 #include "ui/Unit1.h"
 #include "ui_test_registry.h"
@@ -25,15 +26,6 @@ QStringList NamesOf(const QMenu& menu) {
     return names;
 }
 
-QAction* Item(QMenu& menu, const QString& name) {
-    for (QAction* item : menu.actions()) {
-        if (item->objectName() == name) {
-            return item;
-        }
-    }
-    return nullptr;
-}
-
 // A press and release of `button` in the field; the menu a right click opens is closed again.
 void Click(QWidget* field, Qt::MouseButton button, QMenu* opened = nullptr) {
     QTest::mousePress(field, button);
@@ -41,12 +33,6 @@ void Click(QWidget* field, Qt::MouseButton button, QMenu* opened = nullptr) {
     if (opened != nullptr) {
         opened->close();
     }
-}
-
-// Builds the field's menu with a right-button press and gives its item `name`.
-QAction* BuiltItem(QWidget* field, QMenu& menu, const QString& name) {
-    QTest::mousePress(field, Qt::RightButton);
-    return Item(menu, name);
 }
 
 }  // namespace

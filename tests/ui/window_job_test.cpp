@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "box_answerer.h"
+#include "menu_items.h"
 #include "test_devices.h"
 #include "ui/Unit1.h"
 #include "ui/gauge_widget.h"
@@ -38,11 +39,8 @@ struct JobWindow {
         Choose(*form.popd, form.Edit2, targetItem);
     }
     void Choose(QMenu& menu, QLineEdit* field, const QString& name) {
-        QTest::mousePress(field, Qt::RightButton);
-        for (QAction* item : menu.actions()) {
-            if (item->objectName() == name) {
-                item->trigger();
-            }
+        if (QAction* item = BuiltItem(field, menu, name)) {
+            item->trigger();
         }
     }
     // Queues `action` to run at the copy loop's first event processing.
