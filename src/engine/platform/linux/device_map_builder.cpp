@@ -33,16 +33,11 @@ bool AllLowerLetters(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
-constexpr std::string_view kLetterFamilies[] = {"xvd", "sd", "vd", "hd"};
+constexpr std::string_view kFamilies[] = {"xvd", "sd", "vd", "hd", "nvme", "mmcblk"};
 
 // The family of a disk name: the prefix that says which kind of driver it comes from.
 std::string_view FamilyOf(std::string_view name) {
-    for (const std::string_view prefix : kLetterFamilies) {
-        if (name.starts_with(prefix)) {
-            return prefix;
-        }
-    }
-    for (const std::string_view prefix : {"nvme", "mmcblk"}) {
+    for (const std::string_view prefix : kFamilies) {
         if (name.starts_with(prefix)) {
             return prefix;
         }
