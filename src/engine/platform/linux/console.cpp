@@ -93,13 +93,11 @@ HANDLE GetStdHandle(DWORD stdHandle) {
 }
 
 BOOL GetConsoleMode(HANDLE console, DWORD* mode) {
-    if (mode != nullptr) {
-        *mode = 0;
-    }
     if (mode == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    *mode = 0;
     const auto info = linux_backend::FindHandle(console);
     if (!info || ::isatty(info->fd) != 1) {
         SetLastError(ERROR_INVALID_HANDLE);
