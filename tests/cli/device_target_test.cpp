@@ -29,8 +29,7 @@ class DeviceTargetFixture {
 
   private:
     static win::DeviceMap MakeMap(const std::string& disk, const std::string& volume) {
-        win::DeviceMap map;
-        map.disks.push_back({disk, "vdtest", false});
+        win::DeviceMap map = DisksOnly({disk});
         win::VolumeEntry entry;
         entry.letter = 'D';
         entry.node = volume;

@@ -23,10 +23,6 @@ std::string SparseFile(const TempDir& folder, const std::string& name, std::int6
     return path;
 }
 
-win::DiskEntry Disk(const std::string& node) {
-    return win::DiskEntry{node, "", false};
-}
-
 std::vector<std::tuple<Kind, std::string, std::string>> Entries(const std::vector<MenuEntry>& m) {
     std::vector<std::tuple<Kind, std::string, std::string>> entries;
     for (const MenuEntry& entry : m) {
@@ -38,15 +34,14 @@ std::vector<std::tuple<Kind, std::string, std::string>> Entries(const std::vecto
 class EndpointMenuTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const std::string gone = folder_.File("gone");
         std::filesystem::create_directory(folder_.File("not-a-disk"));
-        map_.disks = {
-            Disk(SparseFile(folder_, "disk0", 1073741824)),
-            Disk(gone),  // cannot be opened
-            Disk(SparseFile(folder_, "disk2", 3 * 1073741824LL - 1)),
-            Disk(folder_.File("not-a-disk")),  // opens, no geometry
-            Disk(SparseFile(folder_, "disk4", 1048576)),
-        };
+        map_ = DisksOnly({
+            SparseFile(folder_, "disk0", 1073741824),
+            folder_.File("gone"),  // cannot be opened
+            SparseFile(folder_, "disk2", 3 * 1073741824LL - 1),
+            folder_.File("not-a-disk"),  // opens, no geometry
+            SparseFile(folder_, "disk4", 1048576),
+        });
     }
 
     TempDir folder_;
