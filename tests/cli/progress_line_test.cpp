@@ -7,6 +7,7 @@
 #include "cli/progress_line.h"
 #include "cli_fixture.h"
 #include "support/image_files.h"
+#include "support/scoped_fault_plan.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -123,6 +124,29 @@ TEST(ProgressLineTest, ShownOnlyOnATerminalWithoutQuiet) {
             EXPECT_EQ(run.err, "");
         }
     }
+}
+
+// An error that ends the copy is printed after the progress line has ended, on a line of its own.
+TEST(ProgressLineTest, AnErrorFollowsTheEndedLine) {
+    const TempDir folder;
+    const std::string in = folder.WriteFile("in.img", Pattern(3 * 262144));
+    const std::string out = folder.File("out.img");
+    win::FaultPlan plan;
+    plan.badWrites.push_back({out, 2 * 262144});
+    const ScopedFaultPlan faults(plan);
+    std::chrono::steady_clock::time_point now{};
+    ConsoleEnvironment environment;
+    environment.errIsTerminal = true;
+    environment.clock = [&now] { return now += 1s; };
+
+    const auto run = RunImage({in, out}, environment);
+
+    EXPECT_EQ(run.status, kExitFailed);
+    EXPECT_EQ(run.out, "");
+    const std::size_t error = run.err.find("Cannot write file");
+    ASSERT_NE(error, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.rfind("\r 33%  262144 of 786432 bytes", error), 0u) << run.err;
+    EXPECT_EQ(run.err[error - 1], '\n') << run.err;
 }
 
 }  // namespace
