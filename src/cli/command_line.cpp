@@ -1,14 +1,12 @@
 #include "cli/command_line.h"
 
-#include <array>
 #include <optional>
 
+#include "engine/copy_sectors.h"
 #include "engine/errors.h"
 #include "engine/start_text.h"
 
 namespace {
-
-constexpr std::array<int, 4> kSectorSizes{512, 518, 520, 522};
 
 ImageCommand Usage(std::string error) {
     ImageCommand command;
@@ -47,8 +45,8 @@ NamedValueOption ValueOptionOf(const std::string& arg) {
 }
 
 std::optional<int> SectorSizeIndex(const std::string& text) {
-    for (std::size_t i = 0; i < kSectorSizes.size(); ++i) {
-        if (text == std::to_string(kSectorSizes[i])) {
+    for (std::size_t i = 0; i < kSourceSectorSizes.size(); ++i) {
+        if (text == std::to_string(kSourceSectorSizes[i])) {
             return static_cast<int>(i);
         }
     }
