@@ -151,7 +151,7 @@ CopyResult CopySectors(WindowServices& window, const std::string& sourcePath,
 
         if (inputArea != output.data()) {
             for (std::int32_t k = 0; k < sectors; ++k) {
-                std::memcpy(output.data() + std::size_t{512} * k,
+                std::memcpy(output.data() + static_cast<std::size_t>(kOutputSector) * k,
                             inputArea + static_cast<std::size_t>(k) * sectorSize, kOutputSector);
             }
         }

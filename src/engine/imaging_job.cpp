@@ -1,6 +1,5 @@
 #include "engine/imaging_job.h"
 
-#include "engine/device_paths.h"
 #include "engine/endpoint_size.h"
 #include "engine/errors.h"
 #include "engine/platform/winapi.h"
@@ -42,10 +41,6 @@ std::string SizeText(std::int64_t bytes) {
 }  // namespace
 
 JobOutcome RunImagingJob(WindowServices& window) {
-    std::string driveStem;
-    std::string devicePrefix;
-    InitDeviceNames(driveStem, devicePrefix);
-
     JobOutcome outcome;
     ControlsLock lock(window);
     const JobInputs inputs = window.ReadJobInputs();
