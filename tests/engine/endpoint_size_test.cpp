@@ -16,12 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ScopedCurrentDir {
-    fs::path previous = fs::current_path();
-    explicit ScopedCurrentDir(const std::string& dir) { fs::current_path(dir); }
-    ~ScopedCurrentDir() { fs::current_path(previous); }
-};
-
 std::size_t OpenDescriptors() {
     return static_cast<std::size_t>(
         std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));

@@ -204,12 +204,6 @@ TEST(FileApi, SystemTextsAreTheHostsErrorTexts) {
               "The device is in use by a mounted file system or by another program.");
 }
 
-struct ScopedCurrentDir {
-    std::filesystem::path previous = std::filesystem::current_path();
-    explicit ScopedCurrentDir(const std::string& dir) { std::filesystem::current_path(dir); }
-    ~ScopedCurrentDir() { std::filesystem::current_path(previous); }
-};
-
 TEST(FileApi, FullPathsAreAbsoluteAndDevicePathsStayAsTheyAre) {
     TempDir dir;
     ScopedCurrentDir inside(dir.Path());

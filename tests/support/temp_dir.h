@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 class TempDir {
@@ -23,3 +24,15 @@ class TempDir {
 
 // The whole content of a file (empty when it cannot be read).
 std::string ReadWholeFile(const std::string& path);
+
+// Makes a folder the current one for as long as it lives; the previous one comes back after.
+class ScopedCurrentDir {
+  public:
+    explicit ScopedCurrentDir(const std::string& dir) { std::filesystem::current_path(dir); }
+    ~ScopedCurrentDir() { std::filesystem::current_path(previous_); }
+    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+  private:
+    std::filesystem::path previous_ = std::filesystem::current_path();
+};
