@@ -86,6 +86,9 @@ HANDLE GetStdHandle(DWORD stdHandle) {
     info.fd = copy;
     info.path = StreamPath(descriptor);
     slot.handle = linux_backend::RegisterHandle(std::move(info));
+    if (slot.handle < 0) {
+        return INVALID_HANDLE_VALUE;  // no room: the copy is closed and the error set
+    }
     slot.device = st.st_dev;
     slot.inode = st.st_ino;
     SetLastError(ERROR_SUCCESS);

@@ -1,7 +1,11 @@
 // Linux backend: the table of open handles.
 #include "engine/platform/linux/handle_table.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 
 namespace win::linux_backend {
@@ -22,13 +26,22 @@ HandleTable& Table() {
 }  // namespace
 
 HANDLE RegisterHandle(HandleInfo info) {
-    auto entry = std::make_shared<const HandleInfo>(std::move(info));
-    HandleTable& table = Table();
-    std::lock_guard lock(table.mutex);
-    const HANDLE handle = table.next;
-    table.next += 4;
-    table.entries.emplace(handle, std::move(entry));
-    return handle;
+    const int fd = info.fd;
+    try {
+        auto entry = std::make_shared<const HandleInfo>(std::move(info));
+        HandleTable& table = Table();
+        std::lock_guard lock(table.mutex);
+        const HANDLE handle = table.next;
+        table.entries.emplace(handle, std::move(entry));
+        table.next += 4;
+        return handle;
+    } catch (const std::bad_alloc&) {
+        // The layer raises nothing: without room for the entry the open fails, and the
+        // descriptor it took goes back.
+        ::close(fd);
+        SetLastError(ENOMEM);
+        return INVALID_HANDLE_VALUE;
+    }
 }
 
 std::shared_ptr<const HandleInfo> FindHandle(HANDLE handle) {

@@ -28,8 +28,9 @@ struct HandleInfo {
 std::optional<HandleInfo> LookupHandle(HANDLE handle);
 
 // The layer's own access to the table: registering takes over the descriptor and gives the
-// new handle; FindHandle shares the entry without copying it; ReleaseHandle forgets the handle
-// and gives back its entry (the caller closes the descriptor).
+// new handle (INVALID_HANDLE_VALUE, the descriptor closed, when there is no room for it);
+// FindHandle shares the entry without copying it; ReleaseHandle forgets the handle and gives back
+// its entry (the caller closes the descriptor).
 HANDLE RegisterHandle(HandleInfo info);
 std::shared_ptr<const HandleInfo> FindHandle(HANDLE handle);
 std::shared_ptr<const HandleInfo> ReleaseHandle(HANDLE handle);
