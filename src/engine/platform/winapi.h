@@ -54,6 +54,12 @@ constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;
 constexpr DWORD FILE_END = 2;
 
+// GetFileType results
+constexpr DWORD FILE_TYPE_UNKNOWN = 0x0000;
+constexpr DWORD FILE_TYPE_DISK = 0x0001;  // a file or a disk: data at positions, a fixed length
+constexpr DWORD FILE_TYPE_CHAR = 0x0002;  // a character device: a console, /dev/null, a tape
+constexpr DWORD FILE_TYPE_PIPE = 0x0003;  // a pipe, a named pipe or a socket
+
 // GetStdHandle: the standard streams
 constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
 constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
@@ -106,9 +112,31 @@ constexpr DWORD ERROR_NOT_READY = 21;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_MORE_DATA = 234;
+// A read or write that waited on a pipe or a console was broken off by a signal.
+constexpr DWORD ERROR_OPERATION_ABORTED = 995;
 // A disk or volume opened with FILE_FLAG_EXCLUSIVE_DEVICE is in use: a file system on it (or
 // on one of its partitions) is mounted, or another program claimed it.
 constexpr DWORD ERROR_DEVICE_IN_USE = 2404;
+
+struct FILETIME {
+    DWORD dwLowDateTime = 0;
+    DWORD dwHighDateTime = 0;
+};
+
+// GetFileInformationByHandle's answer. The volume serial number and the file index together
+// name one file, whatever name or link it was opened by.
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes = 0;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber = 0;
+    DWORD nFileSizeHigh = 0;
+    DWORD nFileSizeLow = 0;
+    DWORD nNumberOfLinks = 0;
+    DWORD nFileIndexHigh = 0;
+    DWORD nFileIndexLow = 0;
+};
 
 // ---- Files and devices ---------------------------------------------------------------------
 
@@ -130,6 +158,12 @@ BOOL SetFilePointerEx(HANDLE file, LONGLONG distanceToMove, LONGLONG* newFilePoi
 BOOL FlushFileBuffers(HANDLE file);
 
 BOOL CloseHandle(HANDLE object);
+
+// What a handle is open on: FILE_TYPE_DISK, FILE_TYPE_CHAR or FILE_TYPE_PIPE;
+// FILE_TYPE_UNKNOWN with GetLastError() set when the handle is not open.
+DWORD GetFileType(HANDLE file);
+
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* fileInformation);
 
 BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, void* inBuffer, DWORD inBufferSize,
                      void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned, void* overlapped);
@@ -171,5 +205,23 @@ std::string FormatSystemMessage(DWORD errorCode);
 // The full path as GetFullPathNameA expands it: a relative path is made absolute against the
 // current directory; device paths ("\\.\...") come back unchanged.
 std::string GetFullPathNameA(const std::string& fileName);
+
+// ---- The project's own operations (no counterpart in the Windows API) -------------------------
+
+// The host system's number of the device a handle is open on (a disk, a partition, a character
+// device): the same for every name of the device. FALSE with ERROR_INVALID_FUNCTION for a
+// handle on a file or a pipe.
+BOOL GetHostDeviceNumber(HANDLE device, ULONGLONG* deviceNumber);
+
+// The file that holds the data of a loop device: for the host device number of a loop device
+// or of one of its partitions, the backing file's path as the system's device tree under
+// `deviceTreeRoot` ("/sys" on a running system) tells it; empty when the device is no loop
+// device or has no backing file.
+std::string GetLoopBackingFile(const std::string& deviceTreeRoot, ULONGLONG deviceNumber);
+
+// TRUE when the handle is open on a file that the system makes up while it is read, whose
+// length says nothing of what a read delivers (the process and kernel files of the host);
+// FALSE for every other file and device, and for a handle that is not open.
+BOOL IsGeneratedFile(HANDLE file);
 
 }  // namespace win

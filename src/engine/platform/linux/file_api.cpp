@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <filesystem>
 #include <type_traits>
 
 #include "engine/platform/fault_checks.h"
@@ -104,14 +105,40 @@ int OpenHost(const std::string& path, int& flags, bool exclusiveDevice, bool& wr
             }
         }
     }
+    // A named pipe opened for reading would wait for a writer before the caller could even ask
+    // what it is: open without waiting, then make the descriptor block as usual.
+    const bool readOnly = (flags & O_ACCMODE) == O_RDONLY;
     int fd;
     do {
-        fd = ::open(path.c_str(), flags, 0666);
+        fd = ::open(path.c_str(), flags | (readOnly ? O_NONBLOCK : 0), 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         error = claim && errno == EBUSY ? ERROR_DEVICE_IN_USE : static_cast<DWORD>(errno);
+    } else if (readOnly) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     }
     return fd;
+}
+
+// The device folder holds the system's device nodes only: a file that is not there is a device
+// that does not exist, never a new file to create in it.
+bool CreatesFileInDeviceFolder(const std::string& path, int flags) {
+    if ((flags & O_CREAT) == 0) {
+        return false;
+    }
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+        return false;
+    }
+    const std::string folder = std::filesystem::weakly_canonical(
+                                   std::filesystem::absolute(path, error).parent_path(), error)
+                                   .string();
+    return folder == "/dev" || folder.rfind("/dev/", 0) == 0;
+}
+
+bool IsPipe(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
 std::int64_t CurrentPosition(int fd) {
@@ -171,7 +198,13 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
             n = ::write(info->fd, bytes + moved, chunk);
         }
         if (n < 0 && errno == EINTR) {
-            continue;
+            // A signal came while a pipe or terminal kept the transfer waiting (files and
+            // disks are never interrupted): the caller looks at what it was told and decides.
+            if (moved == 0) {
+                return Fail(ERROR_OPERATION_ABORTED);
+            }
+            cutError = ERROR_OPERATION_ABORTED;
+            break;
         }
         if (n < 0 && moved == 0) {
             return Fail(static_cast<DWORD>(errno));
@@ -188,6 +221,13 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
             break;
         }
         moved += static_cast<DWORD>(n);
+        if constexpr (!reading) {
+            // A pipe takes a whole write unless a signal broke it off: stop there as well.
+            if (static_cast<std::size_t>(n) < chunk && IsPipe(info->fd)) {
+                cutError = ERROR_OPERATION_ABORTED;
+                break;
+            }
+        }
     }
     if constexpr (!reading) {
         if (info->writeBehind && moved > 0 && start >= 0) {
@@ -219,6 +259,10 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*
     HandleInfo info;
     if (!ResolveOpenPath(fileName, info) || HostPath(info).empty()) {
         SetLastError(ENOENT);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (info.kind == HandleInfo::Kind::File && CreatesFileInDeviceFolder(info.path, flags)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     DWORD error = ERROR_SUCCESS;

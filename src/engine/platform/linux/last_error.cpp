@@ -24,6 +24,8 @@ std::string FormatSystemMessage(DWORD errorCode) {
     std::string text;
     if (errorCode == ERROR_DEVICE_IN_USE) {
         text = "The device is in use by a mounted file system or by another program.";
+    } else if (errorCode == ERROR_OPERATION_ABORTED) {
+        text = "The operation was broken off by a stop request.";
     } else {
         char buffer[kMaxMessageBytes];
         // The GNU strerror_r: returns the text, in the buffer or in static storage.
