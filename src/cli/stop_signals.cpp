@@ -12,6 +12,12 @@ extern "C" void OnStopSignal(int /*signal*/) {
     stopSignalled.store(true);
 }
 
+// Ctrl+C and SIGTERM stop the copy once; the second one has its default effect. A terminal
+// that closed or a reader that went away may say so more than once.
+bool OnceOnly(int signal) {
+    return signal == SIGINT || signal == SIGTERM;
+}
+
 void Install(int signal, struct sigaction& previous) {
     sigaction(signal, nullptr, &previous);
     if (previous.sa_handler == SIG_IGN) {
@@ -20,9 +26,10 @@ void Install(int signal, struct sigaction& previous) {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
-    // Restart interrupted reads and writes, so a signal never turns into a failed read of the
-    // source; the default action returns with the first signal.
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    // No restart: a write that waits on a pipe whose reader does not read comes back, so the
+    // first signal stops the copy there too (sources are files and disks, whose reads a signal
+    // never breaks).
+    action.sa_flags = OnceOnly(signal) ? SA_RESETHAND : 0;
     sigaction(signal, &action, nullptr);
 }
 
@@ -30,13 +37,15 @@ void Install(int signal, struct sigaction& previous) {
 
 ScopedStopSignals::ScopedStopSignals() {
     stopSignalled.store(false);
-    Install(SIGINT, previousInt_);
-    Install(SIGTERM, previousTerm_);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        Install(kSignals[i], previous_[i]);
+    }
 }
 
 ScopedStopSignals::~ScopedStopSignals() {
-    sigaction(SIGINT, &previousInt_, nullptr);
-    sigaction(SIGTERM, &previousTerm_, nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        sigaction(kSignals[i], &previous_[i], nullptr);
+    }
 }
 
 bool ScopedStopSignals::StopSignalled() {

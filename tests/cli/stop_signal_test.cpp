@@ -1,4 +1,5 @@
-// Ctrl+C and SIGTERM stop a copy after the current chunk, like the Stop button.
+// Ctrl+C, SIGTERM, SIGHUP and SIGPIPE stop a copy after the current chunk, like the Stop
+// button.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -73,6 +74,7 @@ TEST_P(StopSignalTest, EndsAfterTheChunkWithTheFlushedPrefix) {
     EXPECT_EQ(now.sa_handler, &TestHandler);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest, testing::Values(SIGINT, SIGTERM));
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest,
+                         testing::Values(SIGINT, SIGTERM, SIGHUP, SIGPIPE));
 
 }  // namespace
