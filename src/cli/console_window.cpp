@@ -39,7 +39,7 @@ bool ConsoleWindow::AskYesNo(const std::string& /*text*/) {
         return true;
     }
     EndProgressLine();
-    err_ << Format("\"%s\" is a disk or volume and is not overwritten without --force.",
+    err_ << Format("\"%s\" is a disk, a volume or a device and is not overwritten without --force.",
                    inputs_.TargetPath.c_str())
          << '\n'
          << std::flush;

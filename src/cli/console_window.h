@@ -20,8 +20,8 @@ class ConsoleWindow : public WindowServices {
     JobInputs ReadJobInputs() override { return inputs_; }
     void DisableControls() override {}
     void EnableControls() override {}
-    // Ctrl+C or SIGTERM is the Stop request: seen at the top of the next chunk, even when
-    // it arrived before the copy began.
+    // A stop signal (Ctrl+C, SIGTERM, SIGHUP, SIGPIPE) is the Stop request: seen at the top of the
+    // next chunk, even when it arrived before the copy began.
     void ProcessMessages() override { NoteStopSignal(); }
     // The completion text is kept for the command to print on stdout once it knows how the job
     // ended; every other text is a warning and goes to stderr at once.

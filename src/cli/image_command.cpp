@@ -1,7 +1,6 @@
 #include "cli/image_command.h"
 
 #include <exception>
-#include <filesystem>
 #include <optional>
 
 #include "cli/command_line.h"
@@ -11,6 +10,7 @@
 #include "engine/device_paths.h"
 #include "engine/errors.h"
 #include "engine/imaging_job.h"
+#include "engine/target_kind.h"
 
 namespace {
 
@@ -44,16 +44,6 @@ JobInputs ReadInputs(const ImageCommand& command, const DeviceNames& names) {
     return inputs;
 }
 
-// A file target is emptied before the copy reads the source: naming the source file (or
-// another name of it) as the target would destroy the source.
-bool TargetIsSourceFile(const JobInputs& inputs, const DeviceNames& names) {
-    if (!inputs.TargetIsFile || IsDevicePath(inputs.SourcePath, names.devicePrefix)) {
-        return false;
-    }
-    std::error_code error;
-    return std::filesystem::equivalent(inputs.SourcePath, inputs.TargetPath, error);
-}
-
 int ReportStop(const CopyResult& copy, const JobInputs& inputs, std::ostream& err) {
     err << Format("Stopped at source byte %lld; %lld bytes were written to \"%s\".",
                   static_cast<long long>(copy.sourcePosition),
@@ -66,12 +56,8 @@ int RunCopy(const ImageCommand& command, std::ostream& out, std::ostream& err,
             const ConsoleEnvironment& environment) {
     const DeviceNames names;
     const JobInputs inputs = ReadInputs(command, names);
-    if (TargetIsSourceFile(inputs, names)) {
-        err << Format("\"%s\" is the source; it cannot be the target as well.",
-                      inputs.TargetPath.c_str())
-            << '\n';
-        return kExitFailed;
-    }
+    // With the image on the standard output, every message goes to stderr.
+    std::ostream& results = command.target == kStandardOutputTarget ? err : out;
 
     const ScopedStopSignals signals;
     std::optional<ProgressLine> progress;
@@ -81,8 +67,21 @@ int RunCopy(const ImageCommand& command, std::ostream& out, std::ostream& err,
     ConsoleWindow window(inputs, command.force, err, progress ? &*progress : nullptr);
 
     // An error of the job leaves through here: the progress line ends as it goes, and
-    // RunImageCommand prints the error on a line of its own.
-    const JobOutcome outcome = RunImagingJob(window);
+    // RunImageCommand prints the error on a line of its own. A write that a stop signal broke
+    // off (a pipe whose reader stopped reading) is a stop.
+    JobOutcome outcome;
+    try {
+        outcome = RunImagingJob(window);
+    } catch (const EWriteError& error) {
+        if (!ScopedStopSignals::StopSignalled()) {
+            throw;
+        }
+        if (progress) {
+            progress->Finish();
+        }
+        err << error.Message() << '\n';
+        return kExitStopped;
+    }
     if (progress) {
         progress->Finish();
     }
@@ -93,7 +92,7 @@ int RunCopy(const ImageCommand& command, std::ostream& out, std::ostream& err,
     if (outcome.copy.stopped) {
         return ReportStop(outcome.copy, inputs, err);
     }
-    out << window.Completion().value_or(CompletionMessage(outcome.copy)) << '\n';
+    results << window.Completion().value_or(CompletionMessage(outcome.copy)) << '\n';
     return kExitComplete;
 }
 

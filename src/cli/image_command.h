@@ -12,7 +12,7 @@
 constexpr int kExitComplete = 0;   // the copy reached the end (unreadable sectors are reported)
 constexpr int kExitFailed = 1;     // an endpoint could not be opened or written, a device refused
 constexpr int kExitUsage = 2;      // bad arguments
-constexpr int kExitStopped = 130;  // Ctrl+C or SIGTERM ended the copy early
+constexpr int kExitStopped = 130;  // a stop signal (Ctrl+C, SIGTERM, ...) ended the copy
 
 struct ConsoleEnvironment {
     bool errIsTerminal = false;  // the progress line is shown only on a terminal

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "engine/copy_endpoints.h"
 #include "engine/errors.h"
 #include "engine/file_stream.h"
 #include "engine/gauge.h"
@@ -126,8 +127,8 @@ CopyResult CopySectors(WindowServices& window, const std::string& sourcePath,
     gauge.SetMaxValue(static_cast<std::int32_t>(std::max<std::int64_t>(sourceSize, 0) / unit));
     ProgressReset progressReset(gauge);
 
-    TFileStream source(sourcePath, fmOpenReadShared);
-    TFileStream target(targetPath, fmOpenReadWriteShared);
+    TFileStream source = OpenCopySource(sourcePath);
+    TFileStream target = OpenCopyTarget(targetPath);
     source.SetPosition(startOffset);
     ChunkReader reader(source, sectorSize, inputArea);
 

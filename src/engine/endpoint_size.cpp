@@ -8,6 +8,7 @@
 #include "engine/device_query.h"
 #include "engine/disk_geometry.h"
 #include "engine/file_stream.h"
+#include "engine/source_kind.h"
 
 using namespace win;
 
@@ -24,20 +25,16 @@ std::int64_t VolumeLength(TFileStream& stream) {
 }  // namespace
 
 std::int64_t GetEndpointSize(const std::string& path, bool create, EndpointRole role) {
-    std::string driveStem;
-    std::string devicePrefix;
-    InitDeviceNames(driveStem, devicePrefix);
+    return MeasureEndpoint(path, create, role).size;
+}
 
+EndpointMeasure MeasureEndpoint(const std::string& path, bool create, EndpointRole role) {
     // Opening: the first rule that matches decides. A source is only ever read, so it is
     // opened read-only whatever its form; a target is opened for writing, which claims a disk
     // or volume for this program alone.
-    std::string opened = path;
+    const std::string opened = EndpointOpenPath(path);
     std::uint16_t mode;
-    if (IsDiskName(path, driveStem)) {
-        opened = DiskNameToPath(path, devicePrefix);
-        mode = fmOpenReadShared;
-    } else if (IsBareDrive(path)) {
-        opened = BareDriveToPath(path, devicePrefix);
+    if (opened != path) {
         mode = fmOpenReadShared;
     } else if (create) {
         mode = fmCreate;
@@ -45,12 +42,38 @@ std::int64_t GetEndpointSize(const std::string& path, bool create, EndpointRole 
         mode = role == EndpointRole::Source ? fmOpenReadShared : fmOpenReadWriteShared;
     }
     TFileStream stream(opened, mode);
+    if (role == EndpointRole::Source) {
+        CheckSourceKind(stream);
+    }
 
+    EndpointMeasure measure;
+    measure.size = SizeOfOpenEndpoint(stream);
+    measure.identity = IdentityOf(stream);
+    return measure;
+}
+
+std::string EndpointOpenPath(const std::string& path) {
+    std::string driveStem;
+    std::string devicePrefix;
+    InitDeviceNames(driveStem, devicePrefix);
+    if (IsDiskName(path, driveStem)) {
+        return DiskNameToPath(path, devicePrefix);
+    }
+    if (IsBareDrive(path)) {
+        return BareDriveToPath(path, devicePrefix);
+    }
+    return path;
+}
+
+std::int64_t SizeOfOpenEndpoint(TFileStream& stream) {
+    std::string driveStem;
+    std::string devicePrefix;
+    InitDeviceNames(driveStem, devicePrefix);
     // Measuring, on the path as opened.
-    if (IsPhysicalDiskPath(opened, driveStem)) {
+    if (IsPhysicalDiskPath(stream.FileName(), driveStem)) {
         return GetDiskSize(stream);
     }
-    if (IsDevicePath(opened, devicePrefix)) {
+    if (IsDevicePath(stream.FileName(), devicePrefix)) {
         return VolumeLength(stream);
     }
     return stream.Size();

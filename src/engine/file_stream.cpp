@@ -46,7 +46,7 @@ TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode) : file
         return;
     }
     const bool write = (mode & 0x0003) != 0;
-    DWORD access = GENERIC_READ;
+    DWORD access = (mode & 0x0003) == (fmOpenWriteShared & 0x0003) ? 0 : GENERIC_READ;
     DWORD flags = FILE_ATTRIBUTE_NORMAL;
     if (write) {
         access |= GENERIC_WRITE;
@@ -59,6 +59,14 @@ TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode) : file
         throw EFOpenError(Format("Cannot open file \"%s\". %s", GetFullPathNameA(fileName).c_str(),
                                  SystemErrorText(error).c_str()));
     }
+}
+
+TFileStream::TFileStream(HANDLE handle, std::string name)
+    : fileName_(std::move(name)), handle_(handle) {}
+
+TFileStream::TFileStream(TFileStream&& other) noexcept
+    : fileName_(std::move(other.fileName_)), handle_(other.handle_), lastError_(other.lastError_) {
+    other.handle_ = INVALID_HANDLE_VALUE;
 }
 
 TFileStream::~TFileStream() {

@@ -9,18 +9,25 @@
 // Open modes (the mode words of the stream class).
 constexpr std::uint16_t fmOpenReadShared = 0x0040;       // read-only, others may read and write
 constexpr std::uint16_t fmOpenReadWriteShared = 0x0042;  // read-write, others may read and write
-constexpr std::uint16_t fmCreate = 0xFFFF;               // a new empty file; an existing one is emptied
+constexpr std::uint16_t fmOpenWriteShared = 0x0041;      // write-only, others may read and write
+constexpr std::uint16_t fmCreate = 0xFFFF;  // a new empty file; an existing one is emptied
 
 class TFileStream {
-public:
+  public:
     // Opens the path in the given mode. Raises EFOpenError "Cannot open file "%s". %s", or
     // for fmCreate EFCreateError "Cannot create file "%s". %s", with the full path and the
     // system's error text. Streams that open a device for writing claim it exclusively, so a
     // device with a mounted file system is refused.
     TFileStream(const std::string& fileName, std::uint16_t mode);
+    // Takes over a handle the layer opened (such as a standard stream's), under a name for
+    // error messages; it is closed with the stream.
+    TFileStream(win::HANDLE handle, std::string name);
     ~TFileStream();
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
+    // The handle moves to the new stream; the old one is left without a handle.
+    TFileStream(TFileStream&& other) noexcept;
+    TFileStream& operator=(TFileStream&&) = delete;
 
     // One read or write at the current position: the number of bytes done, 0 on failure.
     // They never raise; LastError() tells why the last one failed or came up short.
@@ -39,7 +46,7 @@ public:
     const std::string& FileName() const { return fileName_; }
     win::DWORD LastError() const { return lastError_; }
 
-private:
+  private:
     std::string fileName_;
     win::HANDLE handle_ = win::INVALID_HANDLE_VALUE;
     win::DWORD lastError_ = 0;

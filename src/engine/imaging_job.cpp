@@ -1,9 +1,12 @@
 #include "engine/imaging_job.h"
 
+#include "engine/copy_endpoints.h"
 #include "engine/endpoint_size.h"
 #include "engine/errors.h"
 #include "engine/platform/winapi.h"
+#include "engine/source_target_check.h"
 #include "engine/start_text.h"
+#include "engine/target_kind.h"
 #include "engine/window_services.h"
 
 namespace {
@@ -49,9 +52,22 @@ JobOutcome RunImagingJob(WindowServices& window) {
         return outcome;
     }
 
-    const std::int64_t sourceSize = GetEndpointSize(inputs.SourcePath, false, EndpointRole::Source);
-    const std::int64_t targetSize =
-        GetEndpointSize(inputs.TargetPath, inputs.TargetIsFile, EndpointRole::Target);
+    // The devices measured here are the ones the copy writes and reads, or none.
+    ScopedEndpointPins pins;
+    const EndpointMeasure source = MeasureEndpoint(inputs.SourcePath, false, EndpointRole::Source);
+    pins.Pin(inputs.SourcePath, source);
+    const std::int64_t sourceSize = source.size;
+    // Before the target is created or emptied.
+    CheckTargetIsNotSource(inputs.SourcePath, inputs.TargetPath);
+    // A streamed target is opened once, by the copy: a pipe's reader would take the measuring
+    // open's close for the end of the image.
+    const TargetKind targetKind = TargetKindOf(inputs.TargetPath);
+    EndpointMeasure target;
+    if (!IsStreamTarget(targetKind)) {
+        target = MeasureEndpoint(inputs.TargetPath, inputs.TargetIsFile, EndpointRole::Target);
+        pins.Pin(inputs.TargetPath, target);
+    }
+    const std::int64_t targetSize = target.size;
 
     const int button = inputs.SecradioItemIndex;
     if (button < 0 || button >= static_cast<int>(kSourceSectorSizes.size())) {
@@ -64,18 +80,21 @@ JobOutcome RunImagingJob(WindowServices& window) {
     CheckStartOffset(startOffset);
 
     // A device is overwritten only when it can take the whole image and the user agrees.
-    if (IsDeviceEndpoint(inputs.TargetPath)) {
+    // A character device has no size to check, but is a device all the same.
+    if (targetKind == TargetKind::Device || targetKind == TargetKind::CharacterDevice) {
         const std::string target = win::GetFullPathNameA(inputs.TargetPath);
         const std::int64_t needed = OutputBytes(sourceSize, sectorSize, startOffset);
-        if (targetSize < needed) {
+        const bool sized = targetKind == TargetKind::Device;
+        if (sized && targetSize < needed) {
             throw EDeviceError(
                 Format("Target \"%s\" is too small: the image needs %lld bytes, "
                        "the target holds %lld bytes",
                        target.c_str(), static_cast<long long>(needed),
                        static_cast<long long>(targetSize)));
         }
-        if (!window.AskYesNo(Format("目标 %s (%s) 上的所有数据将被覆盖，是否继续?", target.c_str(),
-                                    SizeText(targetSize).c_str()))) {
+        const std::string named =
+            sized ? Format("%s (%s)", target.c_str(), SizeText(targetSize).c_str()) : target;
+        if (!window.AskYesNo(Format("目标 %s 上的所有数据将被覆盖，是否继续?", named.c_str()))) {
             outcome.kind = JobOutcome::Kind::Declined;
             return outcome;
         }

@@ -43,6 +43,9 @@ void FakeWindow::ShowMessage(const std::string& text) {
 bool FakeWindow::AskYesNo(const std::string& text) {
     events.push_back("AskYesNo: " + text);
     questions.push_back(text);
+    if (onAskYesNo) {
+        onAskYesNo(text);
+    }
     if (answers.empty()) {
         return false;
     }

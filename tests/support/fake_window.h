@@ -31,6 +31,8 @@ class FakeWindow : public WindowServices {
     std::function<void(int n)> onProcessMessages;
     // Called inside ShowMessage before it returns, with the text shown.
     std::function<void(const std::string&)> onShowMessage;
+    // Called inside AskYesNo before it answers, with the question (e.g. to unplug a disk).
+    std::function<void(const std::string&)> onAskYesNo;
 
     // Everything the engine did to the window, in order: "DisableControls",
     // "EnableControls", "ProcessMessages", "ShowMessage: <text>", "AskYesNo: <text>".

@@ -1,6 +1,6 @@
 // Jobs run from the window: a whole copy through the save dialog, the empty-field warning,
 // Stop and Pause clicked during the copy, closing the window during a job, and a failing
-// endpoint shown in the exception box.
+// endpoint or the source file chosen as target shown in the exception box.
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
@@ -188,6 +188,24 @@ class WindowJobTest : public QObject {
         QVERIFY2(boxes.seen[0].text.startsWith(QStringLiteral("Cannot open file \"")),
                  qPrintable(boxes.seen[0].text));
         QVERIFY(!QFile::exists(job.target));
+        VerifyIdle(job.form);
+    }
+
+    // The same image file chosen in the open and the save dialog: the job refuses it before
+    // the save dialog's file is emptied, so the source keeps its data.
+    void theSourceFileChosenAsTargetIsRefused() {
+        TestDevices devices;
+        JobWindow job(devices);
+        job.target = job.source;
+        job.Choose(*job.form.popd, job.form.Edit2, QStringLiteral("Saveimage"));
+        BoxAnswerer boxes;
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.seen.size(), std::size_t{1});
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        QVERIFY2(boxes.seen[0].text.endsWith(
+                     QStringLiteral("\" is the source; it cannot be the target as well.")),
+                 qPrintable(boxes.seen[0].text));
+        QVERIFY(TestDevices::ReadFile(job.source) == job.sourceBytes);
         VerifyIdle(job.form);
     }
 };
