@@ -23,6 +23,11 @@ struct DeviceNames {
 // A name as the job takes it: a disk name or a bare drive gets the device prefix, a device
 // path or a file path stays as it is.
 std::string JobPath(const std::string& name, const DeviceNames& names) {
+    // The system's names of the standard output stand for "-", so that no message lands in
+    // the image.
+    if (name == "/dev/stdout" || name == "/dev/fd/1" || name == "/proc/self/fd/1") {
+        return kStandardOutputTarget;
+    }
     if (IsDiskName(name, names.driveStem)) {
         return DiskNameToPath(name, names.devicePrefix);
     }
@@ -57,7 +62,7 @@ int RunCopy(const ImageCommand& command, std::ostream& out, std::ostream& err,
     const DeviceNames names;
     const JobInputs inputs = ReadInputs(command, names);
     // With the image on the standard output, every message goes to stderr.
-    std::ostream& results = command.target == kStandardOutputTarget ? err : out;
+    std::ostream& results = inputs.TargetPath == kStandardOutputTarget ? err : out;
 
     const ScopedStopSignals signals;
     std::optional<ProgressLine> progress;
@@ -67,12 +72,12 @@ int RunCopy(const ImageCommand& command, std::ostream& out, std::ostream& err,
     ConsoleWindow window(inputs, command.force, err, progress ? &*progress : nullptr);
 
     // An error of the job leaves through here: the progress line ends as it goes, and
-    // RunImageCommand prints the error on a line of its own. A write that a stop signal broke
-    // off (a pipe whose reader stopped reading) is a stop.
+    // RunImageCommand prints the error on a line of its own. An open or a write that a stop
+    // signal broke off (a pipe without a reader, or whose reader stopped reading) is a stop.
     JobOutcome outcome;
     try {
         outcome = RunImagingJob(window);
-    } catch (const EWriteError& error) {
+    } catch (const Exception& error) {
         if (!ScopedStopSignals::StopSignalled()) {
             throw;
         }

@@ -57,7 +57,7 @@ TFileStream OpenCopySource(const std::string& path) {
 TFileStream OpenCopyTarget(const std::string& path) {
     switch (TargetKindOf(path)) {
         case TargetKind::StandardOutput:
-            return TFileStream(GetStdHandle(STD_OUTPUT_HANDLE), "/dev/stdout");
+            return TFileStream(GetStdHandle(STD_OUTPUT_HANDLE), kStandardOutputName);
         case TargetKind::Pipe:
             return TFileStream(path, fmOpenWriteShared);
         default: {

@@ -24,16 +24,27 @@ std::optional<EndpointIdentity> IdentityOfPath(const std::string& openPath) {
     }
 }
 
+// The standard output goes to a file or device of its own, which may be the source as well.
+std::optional<EndpointIdentity> IdentityOfTarget(const std::string& openPath) {
+    if (openPath != kStandardOutputTarget) {
+        return IdentityOfPath(openPath);
+    }
+    const TFileStream output(GetStdHandle(STD_OUTPUT_HANDLE), kStandardOutputName);
+    return IdentityOf(output);
+}
+
+// The target as the refusal names it.
+std::string TargetName(const std::string& targetPath) {
+    return targetPath == kStandardOutputTarget ? kStandardOutputName : GetFullPathNameA(targetPath);
+}
+
 }  // namespace
 
 void CheckTargetIsNotSource(const std::string& sourcePath, const std::string& targetPath,
                             const std::string& deviceTree) {
-    if (targetPath == kStandardOutputTarget) {
-        return;
-    }
     const std::string source = EndpointOpenPath(sourcePath);
     const std::string target = EndpointOpenPath(targetPath);
-    const std::optional<EndpointIdentity> targetIdentity = IdentityOfPath(target);
+    const std::optional<EndpointIdentity> targetIdentity = IdentityOfTarget(target);
     const std::optional<EndpointIdentity> sourceIdentity = IdentityOfPath(source);
     if (!targetIdentity || !sourceIdentity) {
         return;
@@ -46,7 +57,7 @@ void CheckTargetIsNotSource(const std::string& sourcePath, const std::string& ta
         InitDeviceNames(driveStem, devicePrefix);
         if (!(IsDevicePath(source, devicePrefix) && IsDevicePath(target, devicePrefix))) {
             throw EFCreateError(Format("\"%s\" is the source; it cannot be the target as well.",
-                                       GetFullPathNameA(targetPath).c_str()));
+                                       TargetName(targetPath).c_str()));
         }
         return;
     }
@@ -55,7 +66,7 @@ void CheckTargetIsNotSource(const std::string& sourcePath, const std::string& ta
         if (!backing.empty() && IdentityOfPath(backing) == targetIdentity) {
             throw EFCreateError(
                 Format("\"%s\" holds the data of the source \"%s\"; it cannot be the target.",
-                       GetFullPathNameA(targetPath).c_str(), GetFullPathNameA(source).c_str()));
+                       TargetName(targetPath).c_str(), GetFullPathNameA(source).c_str()));
         }
     }
 }

@@ -10,6 +10,7 @@ inline constexpr const char* kSystemDeviceTree = "/sys";
 // Raises EFCreateError when the target is the source file (by any name, link or bind mount),
 // the file that holds a source loop device or the disk one of its partitions lies on, or the
 // source device under another name. The same disk or volume named as both (by its device
-// name) is allowed. A target that does not exist yet, or the standard output, never clashes.
+// name) is allowed. A target that does not exist yet never clashes; the standard output is
+// checked for the file or device it goes to.
 void CheckTargetIsNotSource(const std::string& sourcePath, const std::string& targetPath,
                             const std::string& deviceTree = kSystemDeviceTree);

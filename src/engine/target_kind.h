@@ -5,6 +5,8 @@
 
 // The target name that stands for the standard output.
 inline constexpr const char* kStandardOutputTarget = "-";
+// The name the standard output goes by in messages.
+inline constexpr const char* kStandardOutputName = "/dev/stdout";
 
 enum class TargetKind {
     File,             // a file: created anew (or written in place), measured by its length

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "cli_fixture.h"
 #include "support/image_files.h"
@@ -61,15 +62,26 @@ TEST(ProgramTest, VersionUsageErrorAndAFileCopy) {
         SameBytes(ReadWholeFile(folder.File("out.img")), ExpectedTarget(source, 0, 518, "")));
 }
 
-class StandardOutputTest : public testing::TestWithParam<std::vector<std::string>> {};
+struct StandardOutputCase {
+    std::vector<std::string> options;
+    std::string target;
+};
 
-// With "-" as the target the image is all that goes to stdout; the completion goes to stderr.
+void PrintTo(const StandardOutputCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.options) << " " << c.target;
+}
+
+class StandardOutputTest : public testing::TestWithParam<StandardOutputCase> {};
+
+// With "-" (or the standard output's own name) as the target the image is all that goes to
+// stdout; the completion goes to stderr.
 TEST_P(StandardOutputTest, StreamsOnlyTheImage) {
+    const StandardOutputCase& c = GetParam();
     const TempDir folder;
     const std::string source = Pattern(700 * 518 + 17);
     folder.WriteFile("in.img", source);
-    std::vector<std::string> args = GetParam();
-    args.insert(args.end(), {"-s", "518", folder.File("in.img"), "-"});
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"-s", "518", folder.File("in.img"), c.target});
 
     ASSERT_EQ(RunProgram(folder, args), 0) << ReadWholeFile(folder.File("stderr"));
     EXPECT_TRUE(
@@ -77,9 +89,10 @@ TEST_P(StandardOutputTest, StreamsOnlyTheImage) {
     EXPECT_EQ(ReadWholeFile(folder.File("stderr")), "Disk image complete!\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, StandardOutputTest,
-                         testing::Values(std::vector<std::string>{},
-                                         std::vector<std::string>{"-q"}));
+INSTANTIATE_TEST_SUITE_P(Targets, StandardOutputTest,
+                         testing::Values(StandardOutputCase{{}, "-"},
+                                         StandardOutputCase{{"-q"}, "-"},
+                                         StandardOutputCase{{}, "/dev/stdout"}));
 
 // A reader of "-" that goes away stops the copy (SIGPIPE) with a message, instead of killing
 // the program without one.
@@ -96,6 +109,19 @@ TEST(StandardOutputTest, AReaderThatGoesAwayStopsTheCopy) {
     EXPECT_EQ(ReadWholeFile(folder.File("status")), "130\n") << err;
     EXPECT_NE(err.find("Cannot write file \"/dev/stdout\""), std::string::npos) << err;
     EXPECT_EQ(err.find("Disk image complete!"), std::string::npos) << err;
+}
+
+// Standard output appended to the source file: the image would overwrite what it is read from.
+TEST(StandardOutputTest, TheSourceFileIsRefused) {
+    const TempDir folder;
+    const std::string source = Pattern(5000);
+    const std::string in = folder.WriteFile("in.img", source);
+
+    EXPECT_EQ(
+        RunShell(CommandLine({in, "-"}) + " >>'" + in + "' 2>'" + folder.File("stderr") + "'"), 1);
+    EXPECT_NE(ReadWholeFile(folder.File("stderr")).find("is the source"), std::string::npos)
+        << ReadWholeFile(folder.File("stderr"));
+    EXPECT_TRUE(SameBytes(ReadWholeFile(in), source));
 }
 
 // The standard input as the source, fed by a pipe, has no size: refused, no target made.
@@ -160,27 +186,38 @@ class ProgramProcess {
     bool ended_ = false;
 };
 
-// A reader of a named pipe that stops reading leaves the copy waiting in a write: the first
-// Ctrl+C ends it there.
-TEST(NamedPipeTargetTest, FirstCtrlCEndsAWriteThatWaits) {
+// The copy waits on a named pipe, for a reader (`readBytes` 0: none comes) or in a write (the
+// reader read some and stopped reading): the first Ctrl+C ends the wait.
+class NamedPipeStopTest : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(NamedPipeStopTest, FirstCtrlCEndsTheWait) {
+    const std::size_t readBytes = GetParam();
     const TempDir folder;
     folder.WriteFile("in.img", Pattern(8 << 20));
     const std::string fifo = folder.File("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     ProgramProcess program(folder, {folder.File("in.img"), fifo});
 
-    const int reader = ::open(fifo.c_str(), O_RDONLY);  // waits for the program to open it
-    ASSERT_GE(reader, 0);
-    char some[4096];
-    ASSERT_GT(::read(reader, some, sizeof some), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the pipe fills up
+    int reader = -1;
+    if (readBytes > 0) {
+        reader = ::open(fifo.c_str(), O_RDONLY);  // waits for the program to open it
+        ASSERT_GE(reader, 0);
+        std::vector<char> some(readBytes);
+        ASSERT_GT(::read(reader, some.data(), some.size()), 0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the program waits now
     program.Signal(SIGINT);
     const int status = program.Wait(std::chrono::seconds(5));
-    ::close(reader);
+    if (reader >= 0) {
+        ::close(reader);
+    }
 
     const std::string err = ReadWholeFile(folder.File("stderr"));
     EXPECT_EQ(status, 130) << err;
-    EXPECT_NE(err.find("Cannot write file \"" + fifo + "\""), std::string::npos) << err;
+    const std::string what = readBytes > 0 ? "Cannot write file" : "Cannot open file";
+    EXPECT_NE(err.find(what + " \"" + fifo + "\""), std::string::npos) << err;
 }
+
+INSTANTIATE_TEST_SUITE_P(Waits, NamedPipeStopTest, testing::Values(0, 4096));
 
 }  // namespace

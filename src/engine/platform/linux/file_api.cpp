@@ -106,13 +106,13 @@ int OpenHost(const std::string& path, int& flags, bool exclusiveDevice, bool& wr
         }
     }
     // A named pipe opened for reading would wait for a writer before the caller could even ask
-    // what it is: open without waiting, then make the descriptor block as usual.
+    // what it is: open without waiting, then make the descriptor block as usual. Opened for
+    // writing it waits for a reader, until a signal breaks the wait off.
     const bool readOnly = (flags & O_ACCMODE) == O_RDONLY;
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags | (readOnly ? O_NONBLOCK : 0), 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
+    const int fd = ::open(path.c_str(), flags | (readOnly ? O_NONBLOCK : 0), 0666);
+    if (fd < 0 && errno == EINTR) {
+        error = ERROR_OPERATION_ABORTED;
+    } else if (fd < 0) {
         error = claim && errno == EBUSY ? ERROR_DEVICE_IN_USE : static_cast<DWORD>(errno);
     } else if (readOnly) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
