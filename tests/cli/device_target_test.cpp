@@ -2,6 +2,8 @@
 // are read like any source and written only with --force.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "cli_fixture.h"
 #include "support/image_files.h"
 #include "support/scoped_device_map.h"
@@ -95,6 +97,32 @@ TEST(DeviceTargetTest, RefusesADeviceTooSmallForTheImage) {
     EXPECT_NE(run.err.find("is too small"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(SameBytes(ReadWholeFile(devices.Node("PhysicalDrive0")), before));
+}
+
+// PhysicalDrive0 leads to another disk once the question is answered (the asked disk was
+// unplugged and another took its number): the copy writes neither.
+TEST(DeviceTargetTest, WritesOnlyTheDiskItAskedAbout) {
+    const TempDir folder;
+    const std::string asked = folder.WriteFile("asked", Pattern(kDeviceBytes, 11));
+    const std::string other = folder.WriteFile("other", Pattern(kDeviceBytes, 12));
+    const std::string in = folder.WriteFile("in.img", Pattern(5000, 3));
+    int queries = 0;
+    int swapAfter = std::numeric_limits<int>::max();
+    const ScopedDeviceMap map(
+        win::DeviceMapSource([&] { return DisksOnly({++queries > swapAfter ? other : asked}); }));
+    // Without --force the command stops at the question: that many map queries come first.
+    ASSERT_EQ(RunImage({in, "PhysicalDrive0"}).status, kExitFailed);
+    swapAfter = queries;
+    queries = 0;
+
+    const auto run = RunImage({"--force", in, "PhysicalDrive0"});
+
+    EXPECT_EQ(run.status, kExitFailed);
+    EXPECT_NE(run.err.find("It leads elsewhere than when it was measured"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(SameBytes(ReadWholeFile(asked), Pattern(kDeviceBytes, 11)));
+    EXPECT_TRUE(SameBytes(ReadWholeFile(other), Pattern(kDeviceBytes, 12)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, DeviceNameTest,
