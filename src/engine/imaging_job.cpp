@@ -54,20 +54,22 @@ JobOutcome RunImagingJob(WindowServices& window) {
 
     // The devices measured here are the ones the copy writes and reads, or none.
     ScopedEndpointPins pins;
-    const EndpointMeasure source = MeasureEndpoint(inputs.SourcePath, false, EndpointRole::Source);
-    pins.Pin(inputs.SourcePath, source);
-    const std::int64_t sourceSize = source.size;
+    const EndpointMeasure sourceMeasure =
+        MeasureEndpoint(inputs.SourcePath, false, EndpointRole::Source);
+    pins.Pin(inputs.SourcePath, sourceMeasure);
+    const std::int64_t sourceSize = sourceMeasure.size;
     // Before the target is created or emptied.
     CheckTargetIsNotSource(inputs.SourcePath, inputs.TargetPath);
     // A streamed target is opened once, by the copy: a pipe's reader would take the measuring
     // open's close for the end of the image.
     const TargetKind targetKind = TargetKindOf(inputs.TargetPath);
-    EndpointMeasure target;
+    EndpointMeasure targetMeasure;
     if (!IsStreamTarget(targetKind)) {
-        target = MeasureEndpoint(inputs.TargetPath, inputs.TargetIsFile, EndpointRole::Target);
-        pins.Pin(inputs.TargetPath, target);
+        targetMeasure =
+            MeasureEndpoint(inputs.TargetPath, inputs.TargetIsFile, EndpointRole::Target);
+        pins.Pin(inputs.TargetPath, targetMeasure);
     }
-    const std::int64_t targetSize = target.size;
+    const std::int64_t targetSize = targetMeasure.size;
 
     const int button = inputs.SecradioItemIndex;
     if (button < 0 || button >= static_cast<int>(kSourceSectorSizes.size())) {
