@@ -27,8 +27,8 @@ void Install(int signal, struct sigaction& previous) {
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     // No restart: a write that waits on a pipe whose reader does not read comes back, so the
-    // first signal stops the copy there too (sources are files and disks, whose reads a signal
-    // never breaks).
+    // first signal stops the copy there too (the layer takes every other interrupted read or
+    // write up again).
     action.sa_flags = OnceOnly(signal) ? SA_RESETHAND : 0;
     sigaction(signal, &action, nullptr);
 }

@@ -198,8 +198,12 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
             n = ::write(info->fd, bytes + moved, chunk);
         }
         if (n < 0 && errno == EINTR) {
-            // A signal came while a pipe or terminal kept the transfer waiting (files and
-            // disks are never interrupted): the caller looks at what it was told and decides.
+            // A signal came while the transfer waited. A write that waits on a pipe may wait
+            // for ever (its reader stopped reading): it ends, and the caller decides. Anything
+            // else is taken up again.
+            if (reading || !IsPipe(info->fd)) {
+                continue;
+            }
             if (moved == 0) {
                 return Fail(ERROR_OPERATION_ABORTED);
             }
