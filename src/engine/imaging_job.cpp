@@ -2,6 +2,7 @@
 
 #include "engine/endpoint_size.h"
 #include "engine/errors.h"
+#include "engine/map_file.h"
 #include "engine/platform/winapi.h"
 #include "engine/start_text.h"
 #include "engine/window_services.h"
@@ -50,8 +51,11 @@ JobOutcome RunImagingJob(WindowServices& window) {
     }
 
     const std::int64_t sourceSize = GetEndpointSize(inputs.SourcePath, false, EndpointRole::Source);
+    // A copy that goes on after an earlier one (its map file exists) keeps the target file as it
+    // is: emptying it would throw away what was copied.
+    const bool resuming = !inputs.MapPath.empty() && ReadMapFile(inputs.MapPath).has_value();
     const std::int64_t targetSize =
-        GetEndpointSize(inputs.TargetPath, inputs.TargetIsFile, EndpointRole::Target);
+        GetEndpointSize(inputs.TargetPath, inputs.TargetIsFile && !resuming, EndpointRole::Target);
 
     const int button = inputs.SecradioItemIndex;
     if (button < 0 || button >= static_cast<int>(kSourceSectorSizes.size())) {
@@ -82,7 +86,7 @@ JobOutcome RunImagingJob(WindowServices& window) {
     }
 
     outcome.copy = CopySectors(window, inputs.SourcePath, inputs.TargetPath, sourceSize, sectorSize,
-                               startOffset);
+                               startOffset, CopyOptions{inputs.ReadAttempts, inputs.MapPath});
     outcome.kind = JobOutcome::Kind::Copied;
     window.ShowMessage(CompletionMessage(outcome.copy));
     return outcome;
