@@ -90,6 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
                           1001,
                           {{69 * kSector, kSector}},
                           {66}},
+        // Fails the chunk's read and the first retry (read-ahead of a buffered chunk read may
+        // use up more failures: counts are exact for direct I/O).
         BadSectorCopyCase{"a flaky sector that reads on the second retry",
                           {"--retries", "2"},
                           512,

@@ -11,7 +11,9 @@
 // - a read that touches a bad range fails with EIO; of the other error numbers a range can
 //   give, ENODEV, ENODATA and ENOLINK reach an O_DIRECT reader, ENXIO, ENOTCONN and ESHUTDOWN
 //   arrive as EIO; a buffered read gets EIO for all of them;
-// - a buffered read loses the whole 4 KiB page around a bad sector (8 sectors);
+// - a buffered read loses the whole 4 KiB page around a bad sector (8 sectors), and it may
+//   reach the file system more than once (read-ahead, then the page alone, ...), so `fails`
+//   counts reads exactly only for O_DIRECT readers;
 // - once the server is killed, every read fails with EIO (ENOTCONN on ServedFile());
 // - after TruncateImage the device keeps its size and reads past the cut fail with EIO
 //   (ServedFile() ends there instead).
