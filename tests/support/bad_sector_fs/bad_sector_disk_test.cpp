@@ -24,6 +24,13 @@ struct FreeDeleter {
     void operator()(char* p) const { std::free(p); }
 };
 
+// A buffer for O_DIRECT: page-aligned, its size rounded up to whole pages.
+std::unique_ptr<char, FreeDeleter> AlignedBuffer(std::size_t size) {
+    constexpr std::size_t kPage = 4096;
+    return std::unique_ptr<char, FreeDeleter>(
+        static_cast<char*>(std::aligned_alloc(kPage, (size + kPage - 1) / kPage * kPage)));
+}
+
 // One read of `count` bytes at `offset`; the bytes read, or the error number.
 struct ReadResult {
     int error = 0;
@@ -37,7 +44,7 @@ ReadResult ReadAt(const std::string& path, std::int64_t offset, std::size_t coun
         result.error = errno;
         return result;
     }
-    std::unique_ptr<char, FreeDeleter> buffer(static_cast<char*>(std::aligned_alloc(4096, count)));
+    const auto buffer = AlignedBuffer(count);
     const ssize_t n = ::pread(fd, buffer.get(), count, offset);
     result.error = n < 0 ? errno : 0;
     if (n > 0) {
@@ -198,8 +205,7 @@ TEST(BadSectorDisk, DiscardedWritesKeepTheOldBytes) {
     const std::string written = Pattern(4 * kSector, 12);
     const int fd = ::open(disk.Node().c_str(), O_WRONLY | O_DIRECT | O_CLOEXEC);
     ASSERT_GE(fd, 0) << std::strerror(errno);
-    std::unique_ptr<char, FreeDeleter> buffer(
-        static_cast<char*>(std::aligned_alloc(4096, written.size())));
+    const auto buffer = AlignedBuffer(written.size());
     std::memcpy(buffer.get(), written.data(), written.size());
     EXPECT_EQ(::pwrite(fd, buffer.get(), written.size(), 9 * kSector),
               static_cast<ssize_t>(written.size()))
