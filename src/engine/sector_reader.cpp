@@ -96,12 +96,15 @@ SectorReader::Result SectorReader::ReadDirect(std::int64_t position, std::uint8_
             return {Outcome::Ended, done + part};
         }
         if (device.outcome == Outcome::Unreadable) {
-            std::memset(out + done, 0, static_cast<std::size_t>(take));
             result = {Outcome::Unreadable, 0};
         } else {
             std::memcpy(out + done, deviceBuffer_->Data() + within, static_cast<std::size_t>(take));
         }
         done += take;
+    }
+    if (result.outcome == Outcome::Unreadable) {
+        // A sector is copied whole or written as zeros, never as a mix of both.
+        std::memset(out, 0, kOutputSector);
     }
     return result;
 }

@@ -23,7 +23,7 @@ class SectorReader {
 
     enum class Outcome {
         Read,        // all 512 bytes
-        Unreadable,  // some bytes stayed unreadable; they are zeros
+        Unreadable,  // some bytes stayed unreadable: all 512 are zeros
         Ended,       // the source ended inside them: only `delivered` bytes are there
     };
     struct Result {

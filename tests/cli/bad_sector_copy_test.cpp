@@ -1,10 +1,6 @@
 // Copies from a block device with bad sectors, and from sources that vanish or shrink during
 // the copy: exactly the unreadable sectors are zeroed, good data is saved before bad areas are
 // ground through, Stop is prompt inside a bad area, and a source that goes away is an error.
-//
-// DISABLED_ tests describe what the copy loop does not do yet: sector retries with direct I/O,
-// --retries, skipping ahead over bad areas, Stop during retries, and errors for a source that
-// vanishes or ends early.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -51,7 +47,7 @@ void PrintTo(const BadSectorCopyCase& c, std::ostream* os) {
 
 class BadSectorCopy : public testing::TestWithParam<BadSectorCopyCase> {};
 
-TEST_P(BadSectorCopy, DISABLED_ZeroesExactlyTheUnreadableSectors) {
+TEST_P(BadSectorCopy, ZeroesExactlyTheUnreadableSectors) {
     SKIP_WITHOUT_BAD_SECTOR_DISK();
     const BadSectorCopyCase& c = GetParam();
     const std::string content = Pattern(4 * kMiB, 21);
@@ -133,7 +129,7 @@ void PrintTo(const VanishCase& c, std::ostream* os) {
 
 class VanishingSource : public testing::TestWithParam<VanishCase> {};
 
-TEST_P(VanishingSource, DISABLED_EndsWithAnErrorAndKeepsThePrefix) {
+TEST_P(VanishingSource, EndsWithAnErrorAndKeepsThePrefix) {
     SKIP_WITHOUT_BAD_SECTOR_DISK();
     const VanishCase& c = GetParam();
     const std::string content = Pattern(4 * kMiB, 22);
@@ -162,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                     VanishCase{"a file cut short", false,
                                [](BadSectorDisk& disk) { disk.TruncateImage(3 * kMiB / 2); }}));
 
-TEST(BadSectorCopy, DISABLED_FileCutShortNamesWhereItEnded) {
+TEST(BadSectorCopy, FileCutShortNamesWhereItEnded) {
     SKIP_WITHOUT_BAD_SECTOR_DISK();
     BadSectorDisk disk(Pattern(4 * kMiB, 23));
     const std::string out = disk.Folder().File("out.img");
@@ -220,7 +216,7 @@ CommandRun RunUntilStopped(const std::string& out, const std::function<void()>& 
     return RunImage({kDisk0, out}, environment);
 }
 
-TEST(BadSectorCopy, DISABLED_StopsWithinASecondInsideABadArea) {
+TEST(BadSectorCopy, StopsWithinASecondInsideABadArea) {
     SKIP_WITHOUT_BAD_SECTOR_DISK();
     BadSectorDisk disk(Pattern(8 * kMiB, 24));
     // Every failing read takes 20 ms: grinding through the area takes over a minute.
@@ -236,7 +232,7 @@ TEST(BadSectorCopy, DISABLED_StopsWithinASecondInsideABadArea) {
     EXPECT_LT(ended - stop.Sent(), std::chrono::milliseconds(1500));
 }
 
-TEST(BadSectorCopy, DISABLED_SavesTheGoodDataBeforeGrindingThroughABadArea) {
+TEST(BadSectorCopy, SavesTheGoodDataBeforeGrindingThroughABadArea) {
     SKIP_WITHOUT_BAD_SECTOR_DISK();
     const std::string content = Pattern(8 * kMiB, 25);
     BadSectorDisk disk(content);
