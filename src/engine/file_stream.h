@@ -19,6 +19,8 @@ class TFileStream {
     // system's error text. Streams that open a device for writing claim it exclusively, so a
     // device with a mounted file system is refused.
     TFileStream(const std::string& fileName, std::uint16_t mode);
+    // The same, with flags of CreateFileA added to the open (FILE_FLAG_NO_BUFFERING).
+    TFileStream(const std::string& fileName, std::uint16_t mode, win::DWORD extraFlags);
     // Takes over a handle the layer opened (such as a standard stream's), under a name for
     // error messages; it is closed with the stream.
     TFileStream(win::HANDLE handle, std::string name);
@@ -37,6 +39,8 @@ class TFileStream {
     // Position from the beginning; setting it raises nothing and its result is not looked at.
     std::int64_t Position() const;
     void SetPosition(std::int64_t position);
+    // True when the stream can be positioned: a file or a device, not a pipe.
+    bool CanSeek() const;
     // The length in bytes (the position is kept).
     std::int64_t Size() const;
     // Writes all the system still holds for the stream to the device; false when that failed.

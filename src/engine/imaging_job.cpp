@@ -3,6 +3,7 @@
 #include "engine/copy_endpoints.h"
 #include "engine/endpoint_size.h"
 #include "engine/errors.h"
+#include "engine/map_file.h"
 #include "engine/platform/winapi.h"
 #include "engine/source_target_check.h"
 #include "engine/start_text.h"
@@ -60,13 +61,16 @@ JobOutcome RunImagingJob(WindowServices& window) {
     const std::int64_t sourceSize = sourceMeasure.size;
     // Before the target is created or emptied.
     CheckTargetIsNotSource(inputs.SourcePath, inputs.TargetPath);
+    // A copy that goes on after an earlier one (its map file exists) keeps the target file as it
+    // is: emptying it would throw away what was copied.
+    const bool resuming = !inputs.MapPath.empty() && ReadMapFile(inputs.MapPath).has_value();
     // A streamed target is opened once, by the copy: a pipe's reader would take the measuring
     // open's close for the end of the image.
     const TargetKind targetKind = TargetKindOf(inputs.TargetPath);
     EndpointMeasure targetMeasure;
     if (!IsStreamTarget(targetKind)) {
-        targetMeasure =
-            MeasureEndpoint(inputs.TargetPath, inputs.TargetIsFile, EndpointRole::Target);
+        targetMeasure = MeasureEndpoint(inputs.TargetPath, inputs.TargetIsFile && !resuming,
+                                        EndpointRole::Target);
         pins.Pin(inputs.TargetPath, targetMeasure);
     }
     const std::int64_t targetSize = targetMeasure.size;
@@ -103,7 +107,7 @@ JobOutcome RunImagingJob(WindowServices& window) {
     }
 
     outcome.copy = CopySectors(window, inputs.SourcePath, inputs.TargetPath, sourceSize, sectorSize,
-                               startOffset);
+                               startOffset, CopyOptions{inputs.ReadAttempts, inputs.MapPath});
     outcome.kind = JobOutcome::Kind::Copied;
     window.ShowMessage(CompletionMessage(outcome.copy));
     return outcome;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "engine/platform/linux/error_codes.h"
 #include "engine/platform/linux/handle_table.h"
 #include "engine/platform/winapi.h"
 
@@ -33,7 +34,7 @@ bool HandleStatus(HANDLE file, struct stat& st) {
         return false;
     }
     if (::fstat(info->fd, &st) != 0) {
-        SetLastError(static_cast<DWORD>(errno));
+        linux_backend::FailWithHostError(errno);
         return false;
     }
     return true;
