@@ -46,13 +46,9 @@ CopyPasses::CopyPasses(WindowServices& window, TFileStream& source, TFileStream&
       map_(map),
       keepMap_(std::move(keepMap)),
       sectorReader_(source, range.sectorSize, range.startOffset, readAttempts),
-      output_(static_cast<std::size_t>(kOutputSector * kSectorsPerChunk)),
+      chunk_(static_cast<std::size_t>(kSectorsPerChunk * range.sectorSize)),
       gaugeUnit_(GaugeUnit(range.sourceSize)),
       lastKept_(std::chrono::steady_clock::now()) {
-    if (range.sectorSize != kOutputSector) {
-        input_.resize(static_cast<std::size_t>(kSectorsPerChunk * range.sectorSize));
-    }
-    inputArea_ = input_.empty() ? output_.data() : input_.data();
     dealtSectors_ =
         range.sectors - map.Count(SectorState::NotTried) - map.Count(SectorState::NotScraped);
 }
@@ -162,7 +158,7 @@ CopyPasses::ChunkRead CopyPasses::ReadChunk(std::int64_t first, std::int64_t cou
     if (position != sourceCursor_) {
         source_.SetPosition(position);
     }
-    const std::int32_t got = source_.Read(inputArea_, length);
+    const std::int32_t got = source_.Read(chunk_.data(), length);
     if (got == length) {
         sourceCursor_ = position + length;
         return ChunkRead::Good;
@@ -177,7 +173,8 @@ CopyPasses::ChunkRead CopyPasses::ReadChunk(std::int64_t first, std::int64_t cou
         const std::int32_t part =
             std::min(got - static_cast<std::int32_t>(whole) * range_.sectorSize, kOutputSector);
         if (whole < count && part > 0) {
-            WriteAt((first + whole) * kOutputSector, inputArea_ + whole * range_.sectorSize, part);
+            WriteAt((first + whole) * kOutputSector, chunk_.data() + whole * range_.sectorSize,
+                    part);
         }
         RaiseSourceEnded(source_, position + got, range_.sourceSize);
     }
@@ -191,14 +188,15 @@ void CopyPasses::WriteSectors(std::int64_t first, std::int64_t count) {
     if (count <= 0) {
         return;
     }
-    if (inputArea_ != output_.data()) {
-        for (std::int64_t k = 0; k < count; ++k) {
-            std::memcpy(output_.data() + k * kOutputSector, inputArea_ + k * range_.sectorSize,
-                        kOutputSector);
+    // The cut happens in the read buffer itself: sector k moves down from k × S to k × 512,
+    // which never overwrites a sector not yet moved.
+    std::uint8_t* const bytes = chunk_.data();
+    if (range_.sectorSize != kOutputSector) {
+        for (std::int64_t k = 1; k < count; ++k) {
+            std::memmove(bytes + k * kOutputSector, bytes + k * range_.sectorSize, kOutputSector);
         }
     }
-    WriteAt(first * kOutputSector, output_.data(),
-            static_cast<std::int32_t>(count * kOutputSector));
+    WriteAt(first * kOutputSector, bytes, static_cast<std::int32_t>(count * kOutputSector));
 }
 
 void CopyPasses::WriteAt(std::int64_t offset, const std::uint8_t* bytes, std::int32_t length) {

@@ -72,10 +72,8 @@ class CopyPasses {
     std::function<void()> keepMap_;
     SectorReader sectorReader_;
 
-    // For S = 512 a chunk is read straight into the output buffer: nothing to cut.
-    std::vector<std::uint8_t> output_;
-    std::vector<std::uint8_t> input_;
-    std::uint8_t* inputArea_;
+    // One chunk as read; cut to 512-byte sectors in place before it is written.
+    std::vector<std::uint8_t> chunk_;
     std::uint8_t sector_[512] = {};
 
     std::int64_t gaugeUnit_;
