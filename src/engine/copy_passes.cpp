@@ -20,6 +20,11 @@ constexpr std::int64_t kLargestSkip = 4096 * kSectorsPerChunk;
 // How often the map is written while the copy runs.
 constexpr auto kMapInterval = std::chrono::seconds(3);
 
+// True when the `size` bytes from `bytes` are all zero.
+bool AllZeros(const std::uint8_t* bytes, std::size_t size) {
+    return size == 0 || (bytes[0] == 0 && std::memcmp(bytes, bytes + 1, size - 1) == 0);
+}
+
 [[noreturn]] void RaiseWriteError(const TFileStream& target, std::int64_t offset) {
     throw EWriteError(Format("Cannot write file \"%s\" at byte %lld. %s",
                              win::GetFullPathNameA(target.FileName()).c_str(),
@@ -37,7 +42,7 @@ CopyRange::CopyRange(std::int64_t size, std::int32_t sectorBytes, std::int64_t s
 }
 
 CopyPasses::CopyPasses(WindowServices& window, TFileStream& source, TFileStream& target,
-                       const CopyRange& range, RescueMap& map, int readAttempts,
+                       const CopyRange& range, RescueMap& map, int readAttempts, bool sparseTarget,
                        std::function<void()> keepMap)
     : window_(window),
       source_(source),
@@ -48,6 +53,8 @@ CopyPasses::CopyPasses(WindowServices& window, TFileStream& source, TFileStream&
       sectorReader_(source, range.sectorSize, range.startOffset, readAttempts),
       chunk_(static_cast<std::size_t>(kSectorsPerChunk * range.sectorSize)),
       gaugeUnit_(GaugeUnit(range.sourceSize)),
+      // Holes only ever go into a file that was empty: anything else keeps old bytes there.
+      sparseTarget_(sparseTarget && target.CanSeek() && target.Size() == 0),
       lastKept_(std::chrono::steady_clock::now()) {
     dealtSectors_ =
         range.sectors - map.Count(SectorState::NotTried) - map.Count(SectorState::NotScraped);
@@ -196,7 +203,19 @@ void CopyPasses::WriteSectors(std::int64_t first, std::int64_t count) {
             std::memmove(bytes + k * kOutputSector, bytes + k * range_.sectorSize, kOutputSector);
         }
     }
-    WriteAt(first * kOutputSector, bytes, static_cast<std::int32_t>(count * kOutputSector));
+    const auto length = static_cast<std::int32_t>(count * kOutputSector);
+    if (sparseTarget_ && AllZeros(bytes, static_cast<std::size_t>(length))) {
+        holeEnd_ = std::max(holeEnd_, (first + count) * kOutputSector);
+        return;
+    }
+    WriteAt(first * kOutputSector, bytes, length);
+}
+
+void CopyPasses::CompleteSparseEnd() {
+    if (holeEnd_ > writtenEnd_) {
+        const std::uint8_t zeros[kOutputSector] = {};
+        WriteAt(holeEnd_ - kOutputSector, zeros, kOutputSector);
+    }
 }
 
 void CopyPasses::WriteAt(std::int64_t offset, const std::uint8_t* bytes, std::int32_t length) {
@@ -211,6 +230,7 @@ void CopyPasses::WriteAt(std::int64_t offset, const std::uint8_t* bytes, std::in
         RaiseWriteError(target_, offset);
     }
     targetCursor_ = offset + length;
+    writtenEnd_ = std::max(writtenEnd_, targetCursor_);
     bytesWritten_ += length;
 }
 
