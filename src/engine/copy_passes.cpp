@@ -53,18 +53,16 @@ CopyPasses::CopyPasses(WindowServices& window, TFileStream& source, TFileStream&
       sectorReader_(source, range.sectorSize, range.startOffset, readAttempts),
       chunk_(static_cast<std::size_t>(kSectorsPerChunk * range.sectorSize)),
       gaugeUnit_(GaugeUnit(range.sourceSize)),
+      inOrder_(!target.CanSeek()),
       // Holes only ever go into a file that was empty: anything else keeps old bytes there.
-      sparseTarget_(sparseTarget && target.CanSeek() && target.Size() == 0),
+      sparseTarget_(sparseTarget && !inOrder_ && target.Size() == 0),
       lastKept_(std::chrono::steady_clock::now()) {
     dealtSectors_ =
         range.sectors - map.Count(SectorState::NotTried) - map.Count(SectorState::NotScraped);
 }
 
 void CopyPasses::Run() {
-    // A target that cannot be positioned (a pipe) is written strictly in order: a failed chunk
-    // is read sector by sector at once instead of later.
-    const bool inOrder = !target_.CanSeek();
-    if (!ForwardPass(!inOrder) || !ForwardPass(false)) {
+    if (!ForwardPass(!inOrder_) || !ForwardPass(false)) {
         stopped_ = true;
         return;
     }
@@ -72,7 +70,6 @@ void CopyPasses::Run() {
 }
 
 bool CopyPasses::ForwardPass(bool skipAhead) {
-    const bool inOrder = !target_.CanSeek();
     std::int64_t cursor = 0;
     std::int64_t skip = kFirstSkip;
     while (const auto run = map_.NextRun(SectorState::NotTried, cursor)) {
@@ -86,7 +83,7 @@ bool CopyPasses::ForwardPass(bool skipAhead) {
             WriteSectors(first, count);
             Done(first, count, SectorState::Copied);
             skip = kFirstSkip;
-        } else if (inOrder) {
+        } else if (inOrder_) {
             map_.Mark(first, count, SectorState::NotScraped);
             if (!Scrape(first, count)) {
                 return false;

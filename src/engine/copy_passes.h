@@ -84,6 +84,9 @@ class CopyPasses {
     std::int64_t dealtSectors_ = 0;   // copied or given up
     std::int64_t sourceCursor_ = -1;  // where the next plain read continues, -1 unknown
     std::int64_t targetCursor_ = 0;   // where the next plain write continues
+    // A target that cannot be positioned (a pipe) is written strictly in order: a failed chunk
+    // is read sector by sector at once instead of later, and nothing is left as a hole.
+    bool inOrder_;
     bool sparseTarget_;
     std::int64_t writtenEnd_ = 0;  // the end of the furthest write to the target
     std::int64_t holeEnd_ = 0;     // the end of the furthest chunk of zeros left unwritten
