@@ -107,7 +107,10 @@ JobOutcome RunImagingJob(WindowServices& window) {
     }
 
     outcome.copy = CopySectors(window, inputs.SourcePath, inputs.TargetPath, sourceSize, sectorSize,
-                               startOffset, CopyOptions{inputs.ReadAttempts, inputs.MapPath});
+                               startOffset,
+                               CopyOptions{inputs.ReadAttempts, inputs.MapPath,
+                                           inputs.SparseFile && inputs.TargetIsFile && !resuming &&
+                                               !IsDeviceEndpoint(inputs.TargetPath)});
     outcome.kind = JobOutcome::Kind::Copied;
     window.ShowMessage(CompletionMessage(outcome.copy));
     return outcome;

@@ -10,10 +10,10 @@ class WindowServices;
 
 struct JobOutcome {
     enum class Kind {
-        NothingToDo,  // a path was empty
-        Declined,     // the user said No to overwriting a device
-        NoSectorSize, // no sector size selected: measured, nothing copied
-        Copied        // the copy ran (to the end, or until Stop)
+        NothingToDo,   // a path was empty
+        Declined,      // the user said No to overwriting a device
+        NoSectorSize,  // no sector size selected: measured, nothing copied
+        Copied         // the copy ran (to the end, or until Stop)
     };
     Kind kind = Kind::NothingToDo;
     CopyResult copy;
