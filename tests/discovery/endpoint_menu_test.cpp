@@ -8,6 +8,7 @@
 #include "discovery/endpoint_menu.h"
 #include "discovery_fixture.h"
 #include "support/scoped_device_map.h"
+#include "support/scoped_no_rights.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -92,6 +93,37 @@ TEST_F(EndpointMenuTest, OneSeparatorWithoutVolumes) {
 
     ScopedDeviceMap nothing(win::DeviceMap{});
     EXPECT_EQ(BuildEndpointMenu(MenuSide::Target, kDriveStem, kDevicePrefix).size(), 2u);
+}
+
+// Disks this user may not open leave one entry that says so, after the disks that opened; a
+// missing disk or one without geometry is no matter of rights.
+TEST_F(EndpointMenuTest, DisksRefusedForLackOfRightsLeaveOneEntry) {
+    const std::string refused1 = SparseFile(folder_, "refused1", 1048576);
+    const std::string refused2 = SparseFile(folder_, "refused2", 1048576);
+    map_.disks.push_back({refused1, "refused1"});
+    map_.disks.push_back({refused2, "refused2"});
+    ScopedDeviceMap scoped(map_);
+    EXPECT_EQ(BuildEndpointMenu(MenuSide::Source, kDriveStem, kDevicePrefix).back().kind,
+              Kind::Disk);
+
+    // The other disks stay open to the unprivileged user.
+    namespace fs = std::filesystem;
+    fs::permissions(folder_.Path(), fs::perms::others_exec, fs::perm_options::add);
+    for (const win::DiskEntry& disk : map_.disks) {
+        std::error_code missing;
+        fs::permissions(disk.node, fs::perms::others_read, fs::perm_options::add, missing);
+    }
+    const ScopedNoRights noRights({refused1, refused2});
+    if (!noRights.LayerSaysAccessDenied()) {
+        GTEST_SKIP() << "the layer does not report a refused open as ERROR_ACCESS_DENIED yet";
+    }
+    const std::vector<MenuEntry> entries =
+        BuildEndpointMenu(MenuSide::Target, kDriveStem, kDevicePrefix);
+    ASSERT_EQ(entries.size(), 6u);
+    EXPECT_EQ(entries[4].name, "PhysicalDrive4x");
+    EXPECT_EQ(Entries({entries[5]}),
+              (std::vector<std::tuple<Kind, std::string, std::string>>{
+                  {Kind::NoRights, "", "无权打开磁盘: 请以管理员 (root) 身份运行本程序"}}));
 }
 
 }  // namespace

@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <optional>
 
 #include "menu_items.h"
+#include "support/scoped_no_rights.h"
 #include "test_devices.h"
 #include "ui/Unit1.h"
 #include "ui_test_registry.h"
@@ -97,6 +99,32 @@ class EndpointMenusTest : public QObject {
         QTest::mousePress(form.Edit1, Qt::RightButton);
         QVERIFY(pressMenuKey());
         QCOMPARE(form.pops->actions().size(), 6);
+    }
+
+    // A disk this user may not open: each menu says so in one disabled item after the disks.
+    void disksWithoutRightsLeaveOneDisabledItem() {
+        TestDevices devices;
+        namespace fs = std::filesystem;
+        const fs::path disk0 = devices.Disk0().toStdString();
+        fs::permissions(disk0.parent_path(), fs::perms::others_exec, fs::perm_options::add);
+        fs::permissions(disk0, fs::perms::others_read, fs::perm_options::add);
+        TForm1 form;
+        form.show();
+        const ScopedNoRights noRights({devices.Disk1().toStdString()});
+        if (!noRights.LayerSaysAccessDenied()) {
+            QSKIP("the layer does not report a refused open as ERROR_ACCESS_DENIED yet");
+        }
+        for (auto [field, menu] : {std::pair{form.Edit1, form.pops}, {form.Edit2, form.popd}}) {
+            Click(field, Qt::RightButton, menu);
+            const QList<QAction*> items = menu->actions();
+            QCOMPARE(NamesOf(*menu).count(QStringLiteral("NoRights")), 1);
+            QCOMPARE(items.back()->objectName(), QStringLiteral("NoRights"));
+            QVERIFY(!items.back()->isEnabled());
+            QCOMPARE(items.back()->text(),
+                     QString::fromUtf8("无权打开磁盘: 请以管理员 (root) 身份运行本程序"));
+            QVERIFY(
+                NamesOf(*menu).join(QLatin1Char(',')).contains(QStringLiteral("PhysicalDrive0")));
+        }
     }
 
     void menusOfADisabledFieldAreNotBuilt() {
