@@ -1,6 +1,9 @@
 // The source and target menus: built on a right-button press in their field, their items in
 // order, and what choosing an item (or answering a file dialog) stores in the window.
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
+#include <QCompleter>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -198,6 +201,44 @@ class EndpointMenusTest : public QObject {
         answer.reset();  // cancelled: nothing changes
         open->trigger();
         QCOMPARE(form.Edit1->text(), devices.Path(QStringLiteral("missing.img")));
+    }
+
+    // A path typed into the open dialog and confirmed with Enter: the dialog's completer list
+    // goes with the dialog instead of staying over the window.
+    void typedPathLeavesNoCompleterList() {
+        TestDevices devices;
+        TForm1 form;
+        form.show();
+        form.od->setOption(QFileDialog::DontUseNativeDialog);
+        QAction* open = BuiltItem(form.Edit1, *form.pops, QStringLiteral("Openimage"));
+        QVERIFY(open != nullptr);
+        QList<QPointer<QAbstractItemView>> lists;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &form, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            auto* name = dialog != nullptr
+                             ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                             : nullptr;
+            if (name == nullptr || !dialog->isVisible()) {
+                return;
+            }
+            poll.stop();
+            QTest::keyClicks(name, devices.Path(QStringLiteral("disk")));
+            for (QCompleter* completer : dialog->findChildren<QCompleter*>()) {
+                lists << completer->popup();
+            }
+            QTest::keyClicks(name, QStringLiteral("0.bin"));
+            QTest::keyClick(name, Qt::Key_Return);
+            // A dialog that did not take the name must not hold the test up.
+            QTimer::singleShot(3000, dialog, &QDialog::reject);
+        });
+        poll.start(20);
+        QMetaObject::invokeMethod(open, &QAction::trigger, Qt::QueuedConnection);
+        QTRY_COMPARE(form.Edit1->text(), devices.Disk0());
+        QVERIFY(!lists.isEmpty());
+        for (const QPointer<QAbstractItemView>& list : lists) {
+            QVERIFY(!list || !list->isVisible());
+        }
     }
 
     void saveDialogChoosesTheTargetFile() {
