@@ -81,6 +81,7 @@ JobOutcome RunImagingJob(WindowServices& window) {
     CheckStartOffset(startOffset);
 
     // A device is overwritten only when it can take the whole image and the user agrees.
+    std::string targetPath = inputs.TargetPath;
     if (device) {
         const std::string target = win::GetFullPathNameA(inputs.TargetPath);
         const std::int64_t needed = OutputBytes(sourceSize, sectorSize, startOffset);
@@ -98,11 +99,14 @@ JobOutcome RunImagingJob(WindowServices& window) {
         }
         if (mounted) {
             UnmountTarget(inputs.TargetPath);
+            // An unmounted volume no longer has its letter, and the letters after it move
+            // up: the copy writes the device the question named, by its system name.
+            targetPath = device->systemName;
         }
     }
 
-    outcome.copy = CopySectors(window, inputs.SourcePath, inputs.TargetPath, sourceSize, sectorSize,
-                               startOffset);
+    outcome.copy =
+        CopySectors(window, inputs.SourcePath, targetPath, sourceSize, sectorSize, startOffset);
     outcome.kind = JobOutcome::Kind::Copied;
     // A stopped copy is not complete: the front end says where it stopped.
     if (!outcome.copy.stopped) {

@@ -7,8 +7,10 @@
 #include <optional>
 
 #include "cli_fixture.h"
+#include "engine/platform/linux/device_map_builder.h"
 #include "support/image_files.h"
 #include "support/loop_device.h"
+#include "support/safe_device_map.h"
 #include "support/scoped_device_map.h"
 #include "support/temp_dir.h"
 
@@ -58,6 +60,31 @@ TEST_F(MountedTarget, AFileSystemHoldingTheSourceStaysMounted) {
     EXPECT_NE(run.err.find("holds the source"), std::string::npos) << run.err;
     EXPECT_TRUE(IsMountPoint(loop->MountPoint()));
     EXPECT_TRUE(SameBytes(ReadWholeFile(loop->Node()), before));
+}
+
+// The volume is named by its drive letter in a map built anew from the system, as in the
+// program: once unmounted it has no letter any more, and the copy still writes it.
+TEST_F(MountedTarget, ForceWritesAnUnmountedVolumeByItsDevice) {
+    const std::string partition = loop->PartitionNode(1);
+    const ScopedDeviceMap system([partition] {
+        win::DeviceMap all = LoopOnly(win::linux_backend::BuildSystemDeviceMap());
+        win::DeviceMap ours;
+        for (const win::VolumeEntry& volume : all.volumes) {
+            if (volume.node == partition) {
+                ours.volumes.push_back(volume);
+            }
+        }
+        return ours;
+    });
+    const win::DeviceMap before = win::CurrentDeviceMap();
+    ASSERT_EQ(before.volumes.size(), 1u);
+    const std::string letter = std::string(1, before.volumes[0].letter) + ":";
+
+    const std::string in = folder.WriteFile("in.img", image);
+    const CommandRun forced = RunImage({"--force", in, letter});
+    EXPECT_EQ(forced.status, kExitComplete) << forced.err;
+    EXPECT_FALSE(IsMountPoint(loop->MountPoint()));
+    EXPECT_TRUE(SameBytes(ReadWholeFile(partition).substr(0, image.size()), image));
 }
 
 }  // namespace
