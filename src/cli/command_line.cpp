@@ -15,7 +15,7 @@ ImageCommand Usage(std::string error) {
     return command;
 }
 
-enum class ValueOption { None, SectorSize, Offset };
+enum class ValueOption { None, SectorSize, Offset, Retries, Map };
 
 // The option with a value that `arg` names ("-s", "--sector-size", "--sector-size=520", ...),
 // and the value when it comes in the same argument.
@@ -31,7 +31,9 @@ NamedValueOption ValueOptionOf(const std::string& arg) {
         std::string longName;
     };
     const Spelling spellings[] = {{ValueOption::SectorSize, "-s", "--sector-size"},
-                                  {ValueOption::Offset, "-o", "--offset"}};
+                                  {ValueOption::Offset, "-o", "--offset"},
+                                  {ValueOption::Retries, "-r", "--retries"},
+                                  {ValueOption::Map, "-m", "--map"}};
     for (const Spelling& spelling : spellings) {
         if (arg == spelling.shortName || arg == spelling.longName) {
             return {spelling.option, std::nullopt};
@@ -51,6 +53,21 @@ std::optional<int> SectorSizeIndex(const std::string& text) {
         }
     }
     return std::nullopt;
+}
+
+// A count of reads per sector: a whole number from 1 to kMostReadAttempts.
+constexpr int kMostReadAttempts = 100;
+
+std::optional<int> ReadAttempts(const std::string& text) {
+    if (text.empty() || text.size() > 3 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const int attempts = std::stoi(text);
+    if (attempts < 1 || attempts > kMostReadAttempts) {
+        return std::nullopt;
+    }
+    return attempts;
 }
 
 // The start offset must be a number the start field accepts, and not negative.
@@ -110,11 +127,23 @@ ImageCommand ParseImageCommand(const std::vector<std::string>& args) {
                                         value.c_str()));
                 }
                 command.secradioItemIndex = *index;
-            } else {
+            } else if (named.option == ValueOption::Offset) {
                 if (const std::optional<std::string> error = StartTextError(value)) {
                     return Usage(*error);
                 }
                 command.startText = value;
+            } else if (named.option == ValueOption::Retries) {
+                const std::optional<int> attempts = ReadAttempts(value);
+                if (!attempts) {
+                    return Usage(Format("'%s' is not a number of reads: use 1 to %d.",
+                                        value.c_str(), kMostReadAttempts));
+                }
+                command.readAttempts = *attempts;
+            } else {
+                if (value.empty()) {
+                    return Usage("The map needs a file name.");
+                }
+                command.mapPath = value;
             }
         }
     }
@@ -139,8 +168,8 @@ ImageCommand ParseImageCommand(const std::vector<std::string>& args) {
 }
 
 std::string ImageCommandUsage() {
-    return "Usage: varnel-image [-s|--sector-size N] [-o|--offset START] [-f|--force] "
-           "[-q|--quiet] SOURCE TARGET\n"
+    return "Usage: varnel-image [-s|--sector-size N] [-o|--offset START] [-r|--retries N]\n"
+           "                    [-m|--map FILE] [-f|--force] [-q|--quiet] SOURCE TARGET\n"
            "       varnel-image --list\n"
            "       varnel-image --help | --version\n"
            "\n"
@@ -149,6 +178,9 @@ std::string ImageCommandUsage() {
            "SOURCE and TARGET: PhysicalDriveN, \\\\.\\PhysicalDriveN, X:, \\\\.\\X: or a file.\n"
            "A file TARGET is created anew; a disk or volume TARGET is written only with --force.\n"
            "START is in bytes: decimal, or hexadecimal after $, x or 0x.\n"
+           "  -r, --retries N    read each sector of a bad area up to N times (default 1)\n"
+           "  -m, --map FILE     record the copy's progress in FILE; run the same command\n"
+           "                     again to go on where it ended\n"
            "  -f, --force        overwrite a disk or volume TARGET\n"
            "  -q, --quiet        no progress line\n"
            "      --list         the disks and volumes that can be named as SOURCE or TARGET\n"

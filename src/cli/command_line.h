@@ -13,6 +13,8 @@ struct ImageCommand {
     std::string target;           // TARGET as given
     int secradioItemIndex = 0;    // the sector size as the Secradio button 0 to 3
     std::string startText = "0";  // the start offset as given; checked to be a valid offset
+    int readAttempts = 1;         // reads of each sector of a bad area
+    std::string mapPath;          // the map file of a resumable copy; empty for none
     bool force = false;           // a disk or volume target may be overwritten
     bool quiet = false;           // no progress line
 };

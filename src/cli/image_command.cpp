@@ -41,6 +41,8 @@ JobInputs ReadInputs(const ImageCommand& command, const DeviceNames& names) {
     inputs.TargetFieldText = command.target;
     inputs.SecradioItemIndex = command.secradioItemIndex;
     inputs.StartText = command.startText;
+    inputs.ReadAttempts = command.readAttempts;
+    inputs.MapPath = command.mapPath;
     return inputs;
 }
 

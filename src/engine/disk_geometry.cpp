@@ -3,6 +3,7 @@
 #include <array>
 
 #include "engine/device_query.h"
+#include "engine/file_stream.h"
 
 using namespace win;
 
@@ -19,6 +20,7 @@ GeometryBuffer QueryGeometry(TFileStream& stream) {
 }
 
 constexpr std::size_t kMediaTypeOffset = 8;
+constexpr std::size_t kBytesPerSectorOffset = 20;
 constexpr std::size_t kDiskSizeOffset = 24;
 
 }  // namespace
@@ -32,6 +34,17 @@ std::string GetMediaTypeName(TFileStream& stream) {
     const auto mediaType = static_cast<std::int32_t>(static_cast<std::uint32_t>(
         LittleEndian(QueryGeometry(stream).data() + kMediaTypeOffset, 4)));
     return MediaTypeText(mediaType);
+}
+
+std::int32_t GetDeviceSectorSize(TFileStream& stream) {
+    GeometryBuffer buffer{};
+    DWORD returned = 0;
+    if (!DeviceIoControl(stream.Handle(), IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0,
+                         buffer.data(), DISK_GEOMETRY_EX_SIZE, &returned, nullptr) ||
+        returned < kBytesPerSectorOffset + 4) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(LittleEndian(buffer.data() + kBytesPerSectorOffset, 4));
 }
 
 std::string MediaTypeText(std::int32_t mediaType) {

@@ -6,12 +6,12 @@
 #include <string>
 
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(std::string message) : message_(std::move(message)) {}
     const std::string& Message() const noexcept { return message_; }
     const char* what() const noexcept override { return message_.c_str(); }
 
-private:
+  private:
     std::string message_;
 };
 
@@ -40,6 +40,15 @@ class EDeviceError : public Exception {
     using Exception::Exception;
 };
 class EWriteError : public Exception {
+    using Exception::Exception;
+};
+// A source that cannot be read on: a read that failed for another reason than a bad sector
+// (the device went away, say), or a source that ended before its measured end.
+class EReadError : public Exception {
+    using Exception::Exception;
+};
+// A map file of a resumable copy that cannot be read, or that belongs to another copy.
+class EMapError : public Exception {
     using Exception::Exception;
 };
 

@@ -6,9 +6,9 @@ using namespace win;
 
 namespace {
 
-// One read or write of `count` bytes through `call`: the bytes moved, 0 on failure. A transfer
-// cut short by a failing place reports the failure in `lastError`; one that stops at the end
-// of the data reports none.
+// One read or write of `count` bytes through `call`: the bytes moved, 0 on failure, with the
+// failure's code in `lastError`. A read that stops at the end of the data is no failure: it
+// delivers fewer bytes and `lastError` is 0.
 template <typename Call>
 std::int32_t Transfer(std::int32_t count, DWORD& lastError, Call call) {
     if (count <= 0) {
@@ -19,7 +19,7 @@ std::int32_t Transfer(std::int32_t count, DWORD& lastError, Call call) {
         lastError = GetLastError();
         return 0;
     }
-    lastError = done == static_cast<DWORD>(count) ? 0 : GetLastError();
+    lastError = ERROR_SUCCESS;
     return static_cast<std::int32_t>(done);
 }
 
@@ -33,10 +33,15 @@ std::string SystemErrorText(DWORD errorCode) {
     return text;
 }
 
-TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode) : fileName_(fileName) {
+TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode)
+    : TFileStream(fileName, mode, 0) {}
+
+TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode, DWORD extraFlags)
+    : fileName_(fileName) {
     if (mode == fmCreate) {
-        handle_ = CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_EXCLUSIVE_DEVICE, 0);
+        handle_ =
+            CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_EXCLUSIVE_DEVICE | extraFlags, 0);
         if (handle_ < 0) {
             const DWORD error = GetLastError();
             throw EFCreateError(Format("Cannot create file \"%s\". %s",
@@ -47,7 +52,7 @@ TFileStream::TFileStream(const std::string& fileName, std::uint16_t mode) : file
     }
     const bool write = (mode & 0x0003) != 0;
     DWORD access = GENERIC_READ;
-    DWORD flags = FILE_ATTRIBUTE_NORMAL;
+    DWORD flags = FILE_ATTRIBUTE_NORMAL | extraFlags;
     if (write) {
         access |= GENERIC_WRITE;
         flags |= FILE_FLAG_EXCLUSIVE_DEVICE;
@@ -87,6 +92,11 @@ std::int64_t TFileStream::Position() const {
 
 void TFileStream::SetPosition(std::int64_t position) {
     SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN);
+}
+
+bool TFileStream::CanSeek() const {
+    LONGLONG position = 0;
+    return SetFilePointerEx(handle_, 0, &position, FILE_CURRENT) != FALSE;
 }
 
 std::int64_t TFileStream::Size() const {

@@ -9,15 +9,17 @@
 // Open modes (the mode words of the stream class).
 constexpr std::uint16_t fmOpenReadShared = 0x0040;       // read-only, others may read and write
 constexpr std::uint16_t fmOpenReadWriteShared = 0x0042;  // read-write, others may read and write
-constexpr std::uint16_t fmCreate = 0xFFFF;               // a new empty file; an existing one is emptied
+constexpr std::uint16_t fmCreate = 0xFFFF;  // a new empty file; an existing one is emptied
 
 class TFileStream {
-public:
+  public:
     // Opens the path in the given mode. Raises EFOpenError "Cannot open file "%s". %s", or
     // for fmCreate EFCreateError "Cannot create file "%s". %s", with the full path and the
     // system's error text. Streams that open a device for writing claim it exclusively, so a
     // device with a mounted file system is refused.
     TFileStream(const std::string& fileName, std::uint16_t mode);
+    // The same, with flags of CreateFileA added to the open (FILE_FLAG_NO_BUFFERING).
+    TFileStream(const std::string& fileName, std::uint16_t mode, win::DWORD extraFlags);
     ~TFileStream();
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
@@ -30,6 +32,8 @@ public:
     // Position from the beginning; setting it raises nothing and its result is not looked at.
     std::int64_t Position() const;
     void SetPosition(std::int64_t position);
+    // True when the stream can be positioned: a file or a device, not a pipe.
+    bool CanSeek() const;
     // The length in bytes (the position is kept).
     std::int64_t Size() const;
     // Writes all the system still holds for the stream to the device; false when that failed.
@@ -39,7 +43,7 @@ public:
     const std::string& FileName() const { return fileName_; }
     win::DWORD LastError() const { return lastError_; }
 
-private:
+  private:
     std::string fileName_;
     win::HANDLE handle_ = win::INVALID_HANDLE_VALUE;
     win::DWORD lastError_ = 0;

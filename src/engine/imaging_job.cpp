@@ -6,6 +6,7 @@
 #include "engine/endpoint_size.h"
 #include "engine/errors.h"
 #include "engine/file_stream.h"
+#include "engine/map_file.h"
 #include "engine/platform/device_facts.h"
 #include "engine/platform/winapi.h"
 #include "engine/start_text.h"
@@ -66,9 +67,13 @@ JobOutcome RunImagingJob(WindowServices& window) {
     const std::int64_t sourceSize = GetEndpointSize(inputs.SourcePath, false, EndpointRole::Source);
     std::optional<win::DeviceFacts> device = DescribeDeviceTarget(inputs);
     const bool mounted = device && !device->mounts.empty();
+    // A copy that goes on after an earlier one (its map file exists) keeps the target file as it
+    // is: emptying it would throw away what was copied.
+    const bool resuming = !inputs.MapPath.empty() && ReadMapFile(inputs.MapPath).has_value();
     const std::int64_t targetSize =
         mounted ? device->sizeBytes
-                : GetEndpointSize(inputs.TargetPath, inputs.TargetIsFile, EndpointRole::Target);
+                : GetEndpointSize(inputs.TargetPath, inputs.TargetIsFile && !resuming,
+                                  EndpointRole::Target);
 
     const int button = inputs.SecradioItemIndex;
     if (button < 0 || button >= static_cast<int>(kSourceSectorSizes.size())) {
@@ -105,8 +110,8 @@ JobOutcome RunImagingJob(WindowServices& window) {
         }
     }
 
-    outcome.copy =
-        CopySectors(window, inputs.SourcePath, targetPath, sourceSize, sectorSize, startOffset);
+    outcome.copy = CopySectors(window, inputs.SourcePath, targetPath, sourceSize, sectorSize,
+                               startOffset, CopyOptions{inputs.ReadAttempts, inputs.MapPath});
     outcome.kind = JobOutcome::Kind::Copied;
     // A stopped copy is not complete: the front end says where it stopped.
     if (!outcome.copy.stopped) {

@@ -16,10 +16,13 @@ struct JobInputs {
     std::string TargetFieldText;  // text of Edit2, only for the empty-field warning
     int SecradioItemIndex = 0;    // selected button of Secradio, 0 to 3, or -1 for none
     std::string StartText = "0";  // text of Begsec: the start offset in bytes
+    // Rescue settings the command line gives; the window keeps the defaults.
+    int ReadAttempts = 1;  // reads of each sector of a bad area before it counts as unreadable
+    std::string MapPath;   // map file of a resumable copy; empty for none
 };
 
 class WindowServices {
-public:
+  public:
     virtual ~WindowServices() = default;
 
     virtual JobInputs ReadJobInputs() = 0;

@@ -22,6 +22,8 @@ struct ParseCase {
     bool quiet = false;
     std::string source = "in.img";
     std::string target = "out.img";
+    int readAttempts = 1;
+    std::string mapPath{};
 };
 
 void PrintTo(const ParseCase& c, std::ostream* os) {
@@ -43,6 +45,8 @@ TEST_P(ParseTest, ReadsWhatTheArgumentsSay) {
     EXPECT_EQ(command.quiet, c.quiet);
     EXPECT_EQ(command.source, c.source);
     EXPECT_EQ(command.target, c.target);
+    EXPECT_EQ(command.readAttempts, c.readAttempts);
+    EXPECT_EQ(command.mapPath, c.mapPath);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -67,6 +71,26 @@ INSTANTIATE_TEST_SUITE_P(
                   "-in.img",
                   "-out.img"},
         ParseCase{{"-", "out.img"}, Action::Copy, 0, "0", false, false, "-"},
+        ParseCase{{"-r", "3", "--map", "copy.map", "in.img", "out.img"},
+                  Action::Copy,
+                  0,
+                  "0",
+                  false,
+                  false,
+                  "in.img",
+                  "out.img",
+                  3,
+                  "copy.map"},
+        ParseCase{{"--retries=100", "-m", "m", "in.img", "out.img"},
+                  Action::Copy,
+                  0,
+                  "0",
+                  false,
+                  false,
+                  "in.img",
+                  "out.img",
+                  100,
+                  "m"},
         ParseCase{{"--list"}, Action::List}, ParseCase{{"--help", "-x"}, Action::Help},
         ParseCase{{"-h"}, Action::Help}, ParseCase{{"in.img", "--version"}, Action::Version}));
 
@@ -116,7 +140,11 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{{"-o", "-1", "@in", "@out"}, "negative"},
                     UsageCase{{"-o", "0x8000000000000000", "@in", "@out"},
                               "is not a valid integer value"},
-                    UsageCase{{"--list", "@in"}, "--list takes no SOURCE or TARGET."}));
+                    UsageCase{{"--list", "@in"}, "--list takes no SOURCE or TARGET."},
+                    UsageCase{{"-r", "0", "@in", "@out"}, "'0' is not a number of reads"},
+                    UsageCase{{"--retries=101", "@in", "@out"}, "'101' is not a number of reads"},
+                    UsageCase{{"-r", "2x", "@in", "@out"}, "'2x' is not a number of reads"},
+                    UsageCase{{"--map=", "@in", "@out"}, "The map needs a file name."}));
 
 TEST(InformationTest, HelpAndVersionGoToStdout) {
     const auto help = RunImage({"--help"});

@@ -26,4 +26,17 @@ testing::AssertionResult SameBytes(const std::string& actual, const std::string&
                                        << " were expected; the first difference is at byte " << at;
 }
 
+extern "C" void TestHandler(int /*signal*/) {}
+
+ScopedTestHandler::ScopedTestHandler(int signal) : signal_(signal) {
+    struct sigaction action {};
+    action.sa_handler = TestHandler;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal_, &action, &previous_);
+}
+
+ScopedTestHandler::~ScopedTestHandler() {
+    sigaction(signal_, &previous_, nullptr);
+}
+
 }  // namespace cli_test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <string>
 #include <vector>
@@ -23,5 +24,22 @@ CommandRun RunImage(const std::vector<std::string>& args,
 
 // Equal bytes; otherwise the sizes and the first offset that differs (not the bytes).
 testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
+
+// A handler that does nothing.
+extern "C" void TestHandler(int signal);
+
+// Installs TestHandler for the signal for the object's life: the command has a previous handler
+// to put back, and a signal that comes after the command ended does no harm.
+class ScopedTestHandler {
+  public:
+    explicit ScopedTestHandler(int signal);
+    ~ScopedTestHandler();
+    ScopedTestHandler(const ScopedTestHandler&) = delete;
+    ScopedTestHandler& operator=(const ScopedTestHandler&) = delete;
+
+  private:
+    int signal_;
+    struct sigaction previous_ {};
+};
 
 }  // namespace cli_test

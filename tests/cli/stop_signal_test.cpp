@@ -14,27 +14,6 @@ using namespace cli_test;
 
 constexpr std::int32_t kChunk = 512 * 520;
 
-extern "C" void TestHandler(int /*signal*/) {}
-
-// Installs TestHandler for the signal for the test's duration, so that the command has a
-// previous handler to put back.
-class ScopedTestHandler {
-  public:
-    explicit ScopedTestHandler(int signal) : signal_(signal) {
-        struct sigaction action {};
-        action.sa_handler = TestHandler;
-        sigemptyset(&action.sa_mask);
-        sigaction(signal_, &action, &previous_);
-    }
-    ~ScopedTestHandler() { sigaction(signal_, &previous_, nullptr); }
-    ScopedTestHandler(const ScopedTestHandler&) = delete;
-    ScopedTestHandler& operator=(const ScopedTestHandler&) = delete;
-
-  private:
-    int signal_;
-    struct sigaction previous_ {};
-};
-
 class StopSignalTest : public testing::TestWithParam<int> {};
 
 TEST_P(StopSignalTest, EndsAfterTheChunkWithTheFlushedPrefix) {

@@ -3,11 +3,11 @@
 #include "engine/endpoint_size.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "engine/errors.h"
+#include "engine/file_stream.h"
 #include "support/read_only_file.h"
 #include "support/scoped_device_map.h"
 #include "support/temp_dir.h"
@@ -88,9 +88,8 @@ TEST_F(EndpointSize, AReadOnlySourceMeasuresAndAReadOnlyTargetIsRefused) {
         GetEndpointSize("readonly.img", false, EndpointRole::Target);
         FAIL() << "no exception";
     } catch (const EFOpenError& error) {
-        const std::string reason =
-            ::geteuid() == 0 ? "Operation not permitted" : "Permission denied";
-        EXPECT_EQ(error.Message(), "Cannot open file \"" + image + "\". " + reason);
+        EXPECT_EQ(error.Message(), "Cannot open file \"" + image + "\". " +
+                                       SystemErrorText(win::ERROR_ACCESS_DENIED));
     }
 }
 

@@ -35,20 +35,29 @@ TEST(FileStream, AReadOnlyStreamReportsAFailedWriteAsZero) {
     const std::string path = dir.WriteFile("image.img", "0123");
     TFileStream stream(path, fmOpenReadShared);
     EXPECT_EQ(stream.Write("ab", 2), 0);
-    EXPECT_EQ(stream.LastError(), static_cast<win::DWORD>(EBADF));
+    EXPECT_EQ(stream.LastError(), win::ERROR_ACCESS_DENIED);
     EXPECT_EQ(ReadWholeFile(path), "0123");
 }
 
-TEST(FileStream, AShortReadTellsWhyItStopped) {
+TEST(FileStream, AReadThatFailsPartWayIsAFailureAndTellsWhy) {
     TempDir dir;
     const std::string path = dir.WriteFile("image.img", std::string(100, 'x'));
     TFileStream stream(path, fmOpenReadShared);
     win::FaultPlan plan;
-    plan.badReads.push_back({path, 50, 60, true, EIO});
+    plan.badReads.push_back({path, 50, 60, true, win::ERROR_CRC});
     ScopedFaultPlan faults(plan);
     char buffer[100];
-    EXPECT_EQ(stream.Read(buffer, 100), 50);
-    EXPECT_EQ(stream.LastError(), static_cast<win::DWORD>(EIO));
+    EXPECT_EQ(stream.Read(buffer, 100), 0);
+    EXPECT_EQ(stream.LastError(), win::ERROR_CRC);
+}
+
+TEST(FileStream, AReadAtTheEndIsShortWithoutAnError) {
+    TempDir dir;
+    const std::string path = dir.WriteFile("image.img", std::string(100, 'x'));
+    TFileStream stream(path, fmOpenReadShared);
+    char buffer[150];
+    EXPECT_EQ(stream.Read(buffer, 150), 100);
+    EXPECT_EQ(stream.LastError(), win::ERROR_SUCCESS);
 }
 
 TEST(FileStream, CreateEmptiesAnExistingFile) {
@@ -60,7 +69,7 @@ TEST(FileStream, CreateEmptiesAnExistingFile) {
 }
 
 TEST(SystemErrorText, CutsTrailingFullStopsAndBlanks) {
-    EXPECT_EQ(SystemErrorText(ENOENT), "No such file or directory");
+    EXPECT_EQ(SystemErrorText(win::ERROR_FILE_NOT_FOUND), "No such file or directory");
     EXPECT_EQ(SystemErrorText(win::ERROR_DEVICE_IN_USE),
               "The device is in use by a mounted file system or by another program");
 }

@@ -107,13 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"LengthBufferTooSmall", false, IOCTL_DISK_GET_LENGTH_INFO, 7,
                                   ERROR_INSUFFICIENT_BUFFER},
                       RefusedCase{"GeometryOfAPlainFile", true, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX,
-                                  40, static_cast<DWORD>(ENOTTY)},
+                                  40, ERROR_INVALID_FUNCTION},
                       RefusedCase{"LengthOfAPlainFile", true, IOCTL_DISK_GET_LENGTH_INFO, 8,
-                                  static_cast<DWORD>(ENOTTY)},
+                                  ERROR_INVALID_FUNCTION},
                       RefusedCase{"ExtentsOfADisk", false, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 64,
-                                  static_cast<DWORD>(ENOTTY)},
-                      RefusedCase{"UnknownCode", false, 0x00123456u, 64,
-                                  static_cast<DWORD>(ENOTTY)}),
+                                  ERROR_INVALID_FUNCTION},
+                      RefusedCase{"UnknownCode", false, 0x00123456u, 64, ERROR_INVALID_FUNCTION}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

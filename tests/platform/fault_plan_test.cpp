@@ -47,8 +47,8 @@ TEST_P(BadReads, FailOrStopBeforeTheBadRange) {
     OpenFile file;
     ASSERT_GE(file.handle, 0);
     FaultPlan plan;
-    plan.badReads.push_back({file.path, 100, 200, c.shortRead, EIO});
-    plan.badReads.push_back({file.path + ".other", 0, 300, false, EIO});
+    plan.badReads.push_back({file.path, 100, 200, c.shortRead, ERROR_IO_DEVICE});
+    plan.badReads.push_back({file.path + ".other", 0, 300, false, ERROR_IO_DEVICE});
     ScopedFaultPlan scoped(plan);  // installed while the handle is already open
 
     file.Seek(c.position);
@@ -62,14 +62,15 @@ TEST_P(BadReads, FailOrStopBeforeTheBadRange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ranges, BadReads,
-    ::testing::Values(ReadCase{0, 50, false, true, 50, 0},       // before the range
-                      ReadCase{0, 100, false, true, 100, 0},     // up to its first byte
-                      ReadCase{50, 100, false, false, 0, EIO},   // reaching into it
-                      ReadCase{50, 100, true, true, 50, EIO},    // short: the bytes before it
-                      ReadCase{100, 10, true, false, 0, EIO},    // starting at its first byte
-                      ReadCase{199, 10, false, false, 0, EIO},   // starting at its last byte
-                      ReadCase{200, 50, false, true, 50, 0},     // after it
-                      ReadCase{250, 100, false, true, 50, 0}));  // after it, to the end
+    ::testing::Values(ReadCase{0, 50, false, true, 50, 0},                  // before the range
+                      ReadCase{0, 100, false, true, 100, 0},                // up to its first byte
+                      ReadCase{50, 100, false, false, 0, ERROR_IO_DEVICE},  // reaching into it
+                      // short: the bytes before it move, and the call fails as a whole
+                      ReadCase{50, 100, true, false, 50, ERROR_IO_DEVICE},
+                      ReadCase{100, 10, true, false, 0, ERROR_IO_DEVICE},   // at its first byte
+                      ReadCase{199, 10, false, false, 0, ERROR_IO_DEVICE},  // at its last byte
+                      ReadCase{200, 50, false, true, 50, 0},                // after it
+                      ReadCase{250, 100, false, true, 50, 0}));             // after it, to the end
 
 struct WriteCase {
     std::int64_t position;
@@ -90,7 +91,7 @@ TEST_P(BadWrites, FailOrStopBeforeTheOffset) {
     OpenFile file;
     ASSERT_GE(file.handle, 0);
     FaultPlan plan;
-    plan.badWrites.push_back({file.path, 100, c.shortWrite, ENOSPC});
+    plan.badWrites.push_back({file.path, 100, c.shortWrite, ERROR_DISK_FULL});
     ScopedFaultPlan scoped(plan);
 
     file.Seek(c.position);
@@ -98,7 +99,7 @@ TEST_P(BadWrites, FailOrStopBeforeTheOffset) {
     DWORD done = 12345;
     EXPECT_EQ(WriteFile(file.handle, data.data(), c.count, &done, nullptr) != FALSE, c.succeeds);
     EXPECT_EQ(done, c.written);
-    EXPECT_EQ(GetLastError(), c.written == c.count ? 0u : static_cast<DWORD>(ENOSPC));
+    EXPECT_EQ(GetLastError(), c.succeeds ? ERROR_SUCCESS : ERROR_DISK_FULL);
 
     std::string expected(300, 'o');
     expected.replace(static_cast<std::size_t>(c.position), c.written, c.written, 'w');
@@ -108,10 +109,25 @@ TEST_P(BadWrites, FailOrStopBeforeTheOffset) {
 INSTANTIATE_TEST_SUITE_P(Offsets, BadWrites,
                          ::testing::Values(WriteCase{0, 100, false, true, 100},  // up to it
                                            WriteCase{50, 100, false, false, 0},  // across it
-                                           WriteCase{50, 100, true, true, 50},   // short
+                                           WriteCase{50, 100, true, false, 50},  // short: fails
                                            WriteCase{100, 10, true, false, 0},   // at it
                                            WriteCase{150, 10, false, false, 0}   // past it
                                            ));
+
+TEST(FaultPlan, AFlakyRangeFailsAsOftenAsToldThenReads) {
+    OpenFile file;
+    FaultPlan plan;
+    FaultPlan::BadRange flaky{file.path, 100, 200, false, ERROR_CRC};
+    flaky.failures = 2;
+    plan.badReads.push_back(flaky);
+    ScopedFaultPlan scoped(plan);
+    char buffer[10];
+    DWORD done = 0;
+    for (const bool succeeds : {false, false, true, true}) {
+        file.Seek(150);
+        EXPECT_EQ(ReadFile(file.handle, buffer, 10, &done, nullptr) != FALSE, succeeds);
+    }
+}
 
 TEST(FaultPlan, FlushFailsOnlyForTheNamedPath) {
     OpenFile file;
@@ -121,7 +137,7 @@ TEST(FaultPlan, FlushFailsOnlyForTheNamedPath) {
     {
         ScopedFaultPlan scoped(plan);
         EXPECT_FALSE(FlushFileBuffers(file.handle));
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(EIO));
+        EXPECT_EQ(GetLastError(), ERROR_IO_DEVICE);
         EXPECT_TRUE(FlushFileBuffers(other.handle));
     }
     EXPECT_TRUE(FlushFileBuffers(file.handle));  // the plan is gone

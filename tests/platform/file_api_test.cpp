@@ -56,12 +56,13 @@ TEST_P(OpenModes, CreateOrKeepAsTheDispositionSays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dispositions, OpenModes,
-    ::testing::Values(OpenCase{"ExistingNeverCreates", false, OPEN_EXISTING, false, ENOENT,
-                               nullptr},
+    ::testing::Values(OpenCase{"ExistingNeverCreates", false, OPEN_EXISTING, false,
+                               ERROR_FILE_NOT_FOUND, nullptr},
                       OpenCase{"ExistingKeepsData", true, OPEN_EXISTING, true, 0, "old data"},
                       OpenCase{"AlwaysCreates", false, CREATE_ALWAYS, true, 0, ""},
                       OpenCase{"AlwaysEmpties", true, CREATE_ALWAYS, true, 0, ""},
-                      OpenCase{"NewRefusesExisting", true, CREATE_NEW, false, EEXIST, "old data"},
+                      OpenCase{"NewRefusesExisting", true, CREATE_NEW, false, ERROR_FILE_EXISTS,
+                               "old data"},
                       OpenCase{"NewCreates", false, CREATE_NEW, true, 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -103,7 +104,7 @@ TEST(FileApi, WritesAtThePositionAndPositionsFromEachOrigin) {
     EXPECT_EQ(ReadWholeFile(path), "abXYefgh!");
 
     EXPECT_FALSE(SetFilePointerEx(h.value, -100, &position, FILE_CURRENT));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(EINVAL));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 TEST(FileApi, AReadOnlyHandleRefusesWrites) {
@@ -114,7 +115,7 @@ TEST(FileApi, AReadOnlyHandleRefusesWrites) {
     DWORD done = 7;
     EXPECT_FALSE(WriteFile(h.value, "x", 1, &done, nullptr));
     EXPECT_EQ(done, 0u);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(EBADF));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ReadWholeFile(path), "abc");
 }
 
@@ -132,7 +133,7 @@ TEST(FileApi, FoldersAreNoFiles) {
     TempDir dir;
     ScopedHandle h{OpenShared(dir.Path(), GENERIC_READ, OPEN_EXISTING)};
     EXPECT_EQ(h.value, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(EISDIR));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 
 TEST(FileApi, ClosedAndUnknownHandlesAreRefused) {
@@ -147,7 +148,7 @@ TEST(FileApi, ClosedAndUnknownHandlesAreRefused) {
     EXPECT_FALSE(CloseHandle(h));
     EXPECT_FALSE(FlushFileBuffers(INVALID_HANDLE_VALUE));
     EXPECT_FALSE(SetFilePointerEx(12345, 0, nullptr, FILE_BEGIN));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(EBADF));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
 TEST(FileApi, DeviceNamesOpenWhatTheMapNames) {
@@ -198,10 +199,14 @@ TEST(FileApi, LastErrorBelongsToTheThread) {
 }
 
 TEST(FileApi, SystemTextsAreTheHostsErrorTexts) {
-    EXPECT_EQ(FormatSystemMessage(ENOENT), "No such file or directory");
-    EXPECT_EQ(FormatSystemMessage(EACCES), "Permission denied");
+    EXPECT_EQ(FormatSystemMessage(ERROR_FILE_NOT_FOUND), "No such file or directory");
+    EXPECT_EQ(FormatSystemMessage(ERROR_ACCESS_DENIED), "Permission denied");
+    EXPECT_EQ(FormatSystemMessage(ERROR_DEVICE_NOT_CONNECTED),
+              "Transport endpoint is not connected");
     EXPECT_EQ(FormatSystemMessage(ERROR_DEVICE_IN_USE),
               "The device is in use by a mounted file system or by another program.");
+    // A host error without a Windows counterpart keeps its own text.
+    EXPECT_EQ(FormatSystemMessage(APPLICATION_ERROR_BIT | EHOSTDOWN), "Host is down");
 }
 
 TEST(FileApi, FullPathsAreAbsoluteAndDevicePathsStayAsTheyAre) {

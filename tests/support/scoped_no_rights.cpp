@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/platform/winapi.h"
-
 namespace {
 
 constexpr uid_t kNobody = 65534;
@@ -32,15 +30,4 @@ ScopedNoRights::~ScopedNoRights() {
     for (const std::string& path : paths_) {
         ::chmod(path.c_str(), 0600);
     }
-}
-
-bool ScopedNoRights::LayerSaysAccessDenied() const {
-    const win::HANDLE handle =
-        win::CreateFileA(paths_.front().c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
-                         win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, 0);
-    if (handle >= 0) {
-        win::CloseHandle(handle);
-        return false;
-    }
-    return win::GetLastError() == win::ERROR_ACCESS_DENIED;
 }

@@ -14,11 +14,6 @@ class ScopedNoRights {
     ScopedNoRights(const ScopedNoRights&) = delete;
     ScopedNoRights& operator=(const ScopedNoRights&) = delete;
 
-    // True when the layer reports a refused open of the first path as ERROR_ACCESS_DENIED, as
-    // the Windows API does; the host's own code otherwise (a layer that does not translate
-    // it yet).
-    bool LayerSaysAccessDenied() const;
-
   private:
     std::vector<std::string> paths_;
     bool wasRoot_ = false;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "engine/platform/fault_checks.h"
 #include "engine/platform/fault_plan.h"
@@ -14,6 +15,8 @@ namespace {
 std::mutex planMutex;
 std::shared_ptr<const FaultPlan> installedPlan;
 std::atomic<bool> planInstalled{false};
+// For each bad read range of the installed plan: how often it has failed a read.
+std::vector<int> readFailures;
 
 std::shared_ptr<const FaultPlan> Plan() {
     std::lock_guard lock(planMutex);
@@ -37,11 +40,30 @@ bool Meet(faults::Verdict& verdict, std::int64_t position, std::int64_t begin, b
     return false;
 }
 
+// True when the flaky range `index` has failed as often as it was to fail; otherwise counts
+// this read as one more failure.
+bool Healed(const std::shared_ptr<const FaultPlan>& plan, std::size_t index) {
+    const int failures = plan->badReads[index].failures;
+    if (failures <= 0) {
+        return false;
+    }
+    std::lock_guard lock(planMutex);
+    if (plan != installedPlan || index >= readFailures.size()) {
+        return false;
+    }
+    if (readFailures[index] >= failures) {
+        return true;
+    }
+    ++readFailures[index];
+    return false;
+}
+
 }  // namespace
 
 void SetFaultPlan(std::optional<FaultPlan> plan) {
     std::lock_guard lock(planMutex);
     installedPlan = plan ? std::make_shared<const FaultPlan>(std::move(*plan)) : nullptr;
+    readFailures.assign(installedPlan ? installedPlan->badReads.size() : 0, 0);
     planInstalled = installedPlan != nullptr;
 }
 
@@ -58,9 +80,10 @@ Verdict CheckRead(const std::string& path, std::int64_t position, DWORD count) {
         return verdict;
     }
     const std::int64_t end = position + static_cast<std::int64_t>(count);
-    for (const FaultPlan::BadRange& range : plan->badReads) {
+    for (std::size_t i = 0; i < plan->badReads.size(); ++i) {
+        const FaultPlan::BadRange& range = plan->badReads[i];
         if (range.path != path || range.begin >= range.end || end <= range.begin ||
-            position >= range.end) {
+            position >= range.end || Healed(plan, i)) {
             continue;
         }
         if (Meet(verdict, position, range.begin, range.shortRead, range.error)) {

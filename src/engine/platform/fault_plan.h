@@ -22,7 +22,10 @@ struct FaultPlan {
         std::int64_t begin = 0;
         std::int64_t end = 0;
         bool shortRead = false;
-        DWORD error = 5;  // EIO
+        DWORD error = ERROR_IO_DEVICE;
+        // How many reads meeting the range fail before it reads well (a flaky sector); 0 for
+        // every read.
+        int failures = 0;
     };
     // A WriteFile to `path` that reaches byte `offset` fails with `error` (short = false) or
     // writes only the bytes before `offset` and reports that count (short = true).
@@ -30,12 +33,12 @@ struct FaultPlan {
         std::string path;
         std::int64_t offset = 0;
         bool shortWrite = false;
-        DWORD error = 28;  // ENOSPC
+        DWORD error = ERROR_DISK_FULL;
     };
 
     std::vector<BadRange> badReads;
     std::vector<WriteFault> badWrites;
-    // FlushFileBuffers on a handle opened from one of these paths fails with EIO.
+    // FlushFileBuffers on a handle opened from one of these paths fails with ERROR_IO_DEVICE.
     std::vector<std::string> failFlush;
     // Every ReadFile on a handle opened from this path first sleeps this long.
     std::string slowPath;

@@ -42,6 +42,10 @@ constexpr DWORD CREATE_ALWAYS = 2;
 constexpr DWORD OPEN_EXISTING = 3;
 // CreateFileA: flags and attributes
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080u;
+// Reads and writes bypass the system's cache. Positions, lengths and buffer addresses must then
+// be multiples of the device's sector size. The Linux backend honours it for block devices
+// (O_DIRECT) and ignores it for files.
+constexpr DWORD FILE_FLAG_NO_BUFFERING = 0x20000000u;
 // Our own flag, not a Windows one: a disk or volume opened for writing with this flag is
 // claimed for this handle alone. The open is refused when a file system on the device (or on
 // any partition of a disk) is mounted or the device is claimed elsewhere; the error text then
@@ -96,17 +100,44 @@ constexpr DWORD GET_LENGTH_INFORMATION_SIZE = 8;
 constexpr DWORD VOLUME_DISK_EXTENTS_HEADER_SIZE = 8;
 constexpr DWORD DISK_EXTENT_SIZE = 24;
 
-// GetLastError codes the layer sets itself (other failures report the host system's code).
+// GetLastError codes, with the values Windows gives them. The Linux backend reports every
+// failure of the host system as one of these (see linux/error_codes.h).
 constexpr DWORD ERROR_SUCCESS = 0;
 constexpr DWORD ERROR_INVALID_FUNCTION = 1;
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_WRITE_PROTECT = 19;
 constexpr DWORD ERROR_NOT_READY = 21;
+constexpr DWORD ERROR_CRC = 23;
+constexpr DWORD ERROR_SECTOR_NOT_FOUND = 27;
+constexpr DWORD ERROR_WRITE_FAULT = 29;
+constexpr DWORD ERROR_READ_FAULT = 30;
+constexpr DWORD ERROR_GEN_FAILURE = 31;
+constexpr DWORD ERROR_HANDLE_EOF = 38;
+constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+constexpr DWORD ERROR_DEV_NOT_EXIST = 55;
+constexpr DWORD ERROR_FILE_EXISTS = 80;
+constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_BROKEN_PIPE = 109;
+constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_SEEK_ON_DEVICE = 132;
+constexpr DWORD ERROR_BUSY = 170;
+constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
 constexpr DWORD ERROR_MORE_DATA = 234;
+constexpr DWORD ERROR_OPERATION_ABORTED = 995;
+constexpr DWORD ERROR_IO_DEVICE = 1117;
+constexpr DWORD ERROR_DEVICE_NOT_CONNECTED = 1167;
+constexpr DWORD ERROR_DISK_QUOTA_EXCEEDED = 1295;
+// Bit 29 marks a code as the application's own: the Linux backend reports a host error that
+// has no Windows counterpart as this bit plus the host's error number.
+constexpr DWORD APPLICATION_ERROR_BIT = 0x20000000u;
 // A disk or volume opened with FILE_FLAG_EXCLUSIVE_DEVICE is in use: a file system on it (or
 // on one of its partitions) is mounted, or another program claimed it.
 constexpr DWORD ERROR_DEVICE_IN_USE = 2404;
@@ -134,6 +165,22 @@ BOOL CloseHandle(HANDLE object);
 
 BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, void* inBuffer, DWORD inBufferSize,
                      void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned, void* overlapped);
+
+// GetFileAttributesA: the answer for a path that cannot be asked about (GetLastError says why)
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010u;
+
+// MoveFileExA: flags
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x00000001u;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x00000008u;
+
+// The attributes of a file or folder: FILE_ATTRIBUTE_DIRECTORY for a folder,
+// FILE_ATTRIBUTE_NORMAL for anything else; INVALID_FILE_ATTRIBUTES when it does not exist.
+DWORD GetFileAttributesA(const char* fileName);
+
+// Renames a file. With MOVEFILE_REPLACE_EXISTING an existing file of the new name is replaced
+// in one step; with MOVEFILE_WRITE_THROUGH the call returns only when the rename is on disk.
+BOOL MoveFileExA(const char* existingFileName, const char* newFileName, DWORD flags);
 
 // ---- Volumes (rootPathName is "X:\") ---------------------------------------------------------
 

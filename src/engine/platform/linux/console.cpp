@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <mutex>
 
+#include "engine/platform/linux/error_codes.h"
 #include "engine/platform/linux/handle_table.h"
 #include "engine/platform/winapi.h"
 
@@ -79,7 +80,7 @@ HANDLE GetStdHandle(DWORD stdHandle) {
     // stream's text would land in the image.
     const int copy = ::fcntl(descriptor, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
     if (copy < 0) {
-        SetLastError(static_cast<DWORD>(errno));
+        SetLastError(linux_backend::WindowsError(errno));
         return INVALID_HANDLE_VALUE;
     }
     linux_backend::HandleInfo info;

@@ -16,6 +16,7 @@
 #include "engine/platform/device_map.h"
 #include "engine/platform/linux/device_map_builder.h"
 #include "engine/platform/linux/device_names.h"
+#include "engine/platform/linux/error_codes.h"
 #include "engine/platform/linux/mount_table.h"
 
 namespace win {
@@ -293,16 +294,14 @@ BOOL UnmountDeviceFileSystems(const std::string& devicePath) {
         // table may be stale, or come from a folder standing in for the system's.
         struct stat info {};
         if (::stat(it->fileSystem.mountPoint.c_str(), &info) != 0) {
-            SetLastError(static_cast<DWORD>(errno));
-            return FALSE;
+            return FailWithHostError(errno);
         }
         if (info.st_dev != makedev(it->entry.major, it->entry.minor)) {
             SetLastError(ERROR_FILE_NOT_FOUND);
             return FALSE;
         }
         if (::umount2(it->fileSystem.mountPoint.c_str(), 0) != 0) {
-            SetLastError(static_cast<DWORD>(errno));
-            return FALSE;
+            return FailWithHostError(errno);
         }
     }
     return TRUE;

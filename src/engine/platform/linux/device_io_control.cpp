@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "engine/platform/linux/error_codes.h"
 #include "engine/platform/linux/handle_table.h"
 #include "engine/platform/winapi.h"
 
@@ -65,7 +66,7 @@ bool SysfsRemovable(dev_t rdev) {
 bool Measure(const HandleInfo& info, Medium& medium) {
     struct stat st {};
     if (::fstat(info.fd, &st) != 0) {
-        SetLastError(static_cast<DWORD>(errno));
+        SetLastError(linux_backend::WindowsError(errno));
         return false;
     }
     if (S_ISBLK(st.st_mode)) {
@@ -73,7 +74,7 @@ bool Measure(const HandleInfo& info, Medium& medium) {
         int sectorBytes = 0;
         if (::ioctl(info.fd, BLKGETSIZE64, &bytes) != 0 ||
             ::ioctl(info.fd, BLKSSZGET, &sectorBytes) != 0) {
-            SetLastError(static_cast<DWORD>(errno));
+            SetLastError(linux_backend::WindowsError(errno));
             return false;
         }
         medium.size = static_cast<std::int64_t>(bytes);
@@ -86,7 +87,7 @@ bool Measure(const HandleInfo& info, Medium& medium) {
         medium.size = st.st_size;
         return true;
     }
-    SetLastError(ENOTTY);
+    SetLastError(ERROR_INVALID_FUNCTION);
     return false;
 }
 
@@ -136,7 +137,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, void* /*inBuffer*/, DWO
     }
     const auto info = linux_backend::FindHandle(device);
     if (!info) {
-        return Fail(EBADF);
+        return Fail(ERROR_INVALID_HANDLE);
     }
     switch (ioControlCode) {
         case IOCTL_DISK_GET_DRIVE_GEOMETRY_EX:
@@ -147,12 +148,12 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, void* /*inBuffer*/, DWO
                           GET_LENGTH_INFORMATION_SIZE, PutLengthInfo);
         case IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS:
             if (info->kind != HandleInfo::Kind::Volume) {
-                return Fail(ENOTTY);
+                return Fail(ERROR_INVALID_FUNCTION);
             }
             return linux_backend::QueryVolumeDiskExtents(*info, outBuffer, outBufferSize,
                                                          bytesReturned);
         default:
-            return Fail(ENOTTY);
+            return Fail(ERROR_INVALID_FUNCTION);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "engine/platform/fault_checks.h"
 #include "engine/platform/linux/device_names.h"
+#include "engine/platform/linux/error_codes.h"
 #include "engine/platform/linux/handle_table.h"
 #include "engine/platform/winapi.h"
 
@@ -87,13 +88,17 @@ const std::string& HostPath(const HandleInfo& info) {
 // (the volume queries do, to ask a mounted volume about itself) gets a read-only descriptor and
 // every write through it is refused, so nothing can ever write under a mounted file system.
 // On a regular file O_EXCL means something else, so it is only ever passed for block devices.
-int OpenHost(const std::string& path, int& flags, bool exclusiveDevice, bool& writesRefused,
-             DWORD& error) {
+int OpenHost(const std::string& path, int& flags, bool exclusiveDevice, bool unbuffered,
+             bool& writesRefused, DWORD& error) {
     bool claim = false;
     writesRefused = false;
+    struct stat st {};
+    const bool blockDevice = ::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode);
+    if (unbuffered && blockDevice) {
+        flags |= O_DIRECT;
+    }
     if ((flags & O_ACCMODE) != O_RDONLY) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+        if (blockDevice) {
             flags &= ~(O_CREAT | O_TRUNC);
             if (exclusiveDevice) {
                 claim = true;
@@ -109,7 +114,7 @@ int OpenHost(const std::string& path, int& flags, bool exclusiveDevice, bool& wr
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        error = claim && errno == EBUSY ? ERROR_DEVICE_IN_USE : static_cast<DWORD>(errno);
+        error = claim && errno == EBUSY ? ERROR_DEVICE_IN_USE : linux_backend::WindowsError(errno);
     }
     return fd;
 }
@@ -118,9 +123,13 @@ std::int64_t CurrentPosition(int fd) {
     return ::lseek(fd, 0, SEEK_CUR);
 }
 
-// One ReadFile (into a char buffer) or WriteFile (from a const char buffer): as many read() or
-// write() calls as the kernel needs to move the bytes, normally one. A transfer that fails
-// after some bytes reports those bytes with TRUE; GetLastError() then says why it stopped.
+// One ReadFile (into a char buffer) or WriteFile (from a const char buffer), with the results
+// Windows gives: as many read() or write() calls as the kernel needs to move the bytes,
+// normally one. A read that meets the end of the file or device succeeds with the bytes before
+// it (0 at the end). A transfer that fails, also after some bytes, fails as a whole (FALSE and
+// the error); `*done` then holds the bytes moved before the failure, which Windows leaves
+// unspecified, so callers use it only to say where a write stopped. A device that takes no
+// more bytes fails the write with ERROR_DISK_FULL.
 template <typename Byte>
 BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
     constexpr bool reading = !std::is_const_v<Byte>;
@@ -129,7 +138,7 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
     }
     const auto info = linux_backend::FindHandle(file);
     if (!info) {
-        return Fail(EBADF);
+        return Fail(ERROR_INVALID_HANDLE);
     }
     DWORD wanted = count;
     DWORD cutError = ERROR_SUCCESS;
@@ -151,17 +160,18 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
     std::int64_t start = 0;
     if constexpr (!reading) {
         if (info->writesRefused) {
-            return Fail(EACCES);
+            return Fail(ERROR_ACCESS_DENIED);
         }
         if (info->writeBehind) {
             // Data already written was lost on its way to the disk: write nothing more.
             if (const int error = info->writeBehind->Error(); error != 0) {
-                return Fail(static_cast<DWORD>(error));
+                return linux_backend::FailWithHostError(error);
             }
             start = CurrentPosition(info->fd);
         }
     }
     DWORD moved = 0;
+    int hostError = 0;
     while (moved < wanted) {
         const std::size_t chunk = std::min<std::size_t>(wanted - moved, kMaxTransfer);
         ssize_t n;
@@ -173,17 +183,16 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n < 0 && moved == 0) {
-            return Fail(static_cast<DWORD>(errno));
-        }
         if (n < 0) {
-            cutError = static_cast<DWORD>(errno);
+            // The handle is known, so EBADF means it was not opened for this: Windows says
+            // access denied.
+            hostError = errno == EBADF ? EACCES : errno;
             break;
         }
         if (n == 0) {
             // Reading: the end of the file or device. Writing: the device takes no more.
             if constexpr (!reading) {
-                cutError = ENOSPC;
+                hostError = ENOSPC;
             }
             break;
         }
@@ -197,7 +206,13 @@ BOOL Transfer(HANDLE file, Byte* bytes, DWORD count, DWORD* done) {
     if (done != nullptr) {
         *done = moved;
     }
-    SetLastError(cutError);
+    if (hostError != 0) {
+        return linux_backend::FailWithHostError(hostError);
+    }
+    if (moved < count && cutError != ERROR_SUCCESS) {
+        return Fail(cutError);  // the fault plan cut the call short at a failing place
+    }
+    SetLastError(ERROR_SUCCESS);
     return TRUE;
 }
 
@@ -207,24 +222,24 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*
                    void* /*securityAttributes*/, DWORD creationDisposition,
                    DWORD flagsAndAttributes, HANDLE /*templateFile*/) {
     if (fileName == nullptr || *fileName == '\0') {
-        SetLastError(ENOENT);
+        SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     bool valid = false;
     int flags = OpenFlags(desiredAccess, creationDisposition, valid);
     if (!valid) {
-        SetLastError(EINVAL);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
     HandleInfo info;
     if (!ResolveOpenPath(fileName, info) || HostPath(info).empty()) {
-        SetLastError(ENOENT);
+        SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     DWORD error = ERROR_SUCCESS;
     const int fd =
         OpenHost(HostPath(info), flags, (flagsAndAttributes & FILE_FLAG_EXCLUSIVE_DEVICE) != 0,
-                 info.writesRefused, error);
+                 (flagsAndAttributes & FILE_FLAG_NO_BUFFERING) != 0, info.writesRefused, error);
     if (fd < 0) {
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
@@ -233,7 +248,7 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        SetLastError(EISDIR);
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     if ((flags & O_ACCMODE) != O_WRONLY) {
@@ -261,7 +276,7 @@ BOOL SetFilePointerEx(HANDLE file, LONGLONG distanceToMove, LONGLONG* newFilePoi
                       DWORD moveMethod) {
     const auto info = linux_backend::FindHandle(file);
     if (!info) {
-        return Fail(EBADF);
+        return Fail(ERROR_INVALID_HANDLE);
     }
     int whence;
     switch (moveMethod) {
@@ -275,11 +290,11 @@ BOOL SetFilePointerEx(HANDLE file, LONGLONG distanceToMove, LONGLONG* newFilePoi
             whence = SEEK_END;
             break;
         default:
-            return Fail(EINVAL);
+            return Fail(ERROR_INVALID_PARAMETER);
     }
     const off_t position = ::lseek(info->fd, static_cast<off_t>(distanceToMove), whence);
     if (position < 0) {
-        return Fail(static_cast<DWORD>(errno));
+        return linux_backend::FailWithHostError(errno);
     }
     if (newFilePointer != nullptr) {
         *newFilePointer = position;
@@ -291,10 +306,10 @@ BOOL SetFilePointerEx(HANDLE file, LONGLONG distanceToMove, LONGLONG* newFilePoi
 BOOL FlushFileBuffers(HANDLE file) {
     const auto info = linux_backend::FindHandle(file);
     if (!info) {
-        return Fail(EBADF);
+        return Fail(ERROR_INVALID_HANDLE);
     }
     if (faults::PlanInstalled() && faults::FlushFails(info->path)) {
-        return Fail(EIO);
+        return Fail(ERROR_IO_DEVICE);
     }
     if (::fsync(info->fd) != 0) {
         const int error = errno;
@@ -308,13 +323,13 @@ BOOL FlushFileBuffers(HANDLE file) {
             if (info->writeBehind) {
                 info->writeBehind->Record(error);
             }
-            return Fail(static_cast<DWORD>(error));
+            return linux_backend::FailWithHostError(error);
         }
     }
     // A write-back error that the write-behind was told, fsync() does not tell again.
     if (info->writeBehind) {
         if (const int error = info->writeBehind->Error(); error != 0) {
-            return Fail(static_cast<DWORD>(error));
+            return linux_backend::FailWithHostError(error);
         }
     }
     SetLastError(ERROR_SUCCESS);
@@ -324,11 +339,11 @@ BOOL FlushFileBuffers(HANDLE file) {
 BOOL CloseHandle(HANDLE object) {
     const auto info = linux_backend::ReleaseHandle(object);
     if (!info) {
-        return Fail(EBADF);
+        return Fail(ERROR_INVALID_HANDLE);
     }
     // Linux releases the descriptor even when close() reports an error; never retry it.
     if (::close(info->fd) != 0 && errno != EINTR) {
-        return Fail(static_cast<DWORD>(errno));
+        return linux_backend::FailWithHostError(errno);
     }
     SetLastError(ERROR_SUCCESS);
     return TRUE;

@@ -39,7 +39,7 @@ HANDLE RegisterHandle(HandleInfo info) {
         // The layer raises nothing: without room for the entry the open fails, and the
         // descriptor it took goes back.
         ::close(fd);
-        SetLastError(ENOMEM);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return INVALID_HANDLE_VALUE;
     }
 }

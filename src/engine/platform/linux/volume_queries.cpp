@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/platform/linux/error_codes.h"
 #include "engine/platform/linux/volume_lookup.h"
 #include "engine/platform/linux/volume_probe.h"
 #include "engine/platform/winapi.h"
@@ -89,7 +90,7 @@ BOOL GetDiskFreeSpaceExA(const char* directoryName, ULONGLONG* freeBytesAvailabl
     }
     struct statvfs stats {};
     if (statvfs(volume->mountPoint.c_str(), &stats) != 0) {
-        SetLastError(static_cast<DWORD>(errno));
+        SetLastError(linux_backend::WindowsError(errno));
         return FALSE;
     }
     const ULONGLONG unit = stats.f_frsize;
