@@ -108,6 +108,8 @@ ImageCommand ParseImageCommand(const std::vector<std::string>& args) {
             command.force = true;
         } else if (arg == "-q" || arg == "--quiet") {
             command.quiet = true;
+        } else if (arg == "--no-sparse") {
+            command.sparse = false;
         } else {
             NamedValueOption named = ValueOptionOf(arg);
             if (named.option == ValueOption::None) {
@@ -169,7 +171,8 @@ ImageCommand ParseImageCommand(const std::vector<std::string>& args) {
 
 std::string ImageCommandUsage() {
     return "Usage: varnel-image [-s|--sector-size N] [-o|--offset START] [-r|--retries N]\n"
-           "                    [-m|--map FILE] [-f|--force] [-q|--quiet] SOURCE TARGET\n"
+           "                    [-m|--map FILE] [--no-sparse] [-f|--force] [-q|--quiet]\n"
+           "                    SOURCE TARGET\n"
            "       varnel-image --list\n"
            "       varnel-image --help | --version\n"
            "\n"
@@ -181,6 +184,7 @@ std::string ImageCommandUsage() {
            "  -r, --retries N    read each sector of a bad area up to N times (default 1)\n"
            "  -m, --map FILE     record the copy's progress in FILE; run the same command\n"
            "                     again to go on where it ended\n"
+           "      --no-sparse    write zeros into a new file TARGET instead of leaving holes\n"
            "  -f, --force        overwrite a disk or volume TARGET\n"
            "  -q, --quiet        no progress line\n"
            "      --list         the disks and volumes that can be named as SOURCE or TARGET\n"

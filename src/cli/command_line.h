@@ -17,6 +17,7 @@ struct ImageCommand {
     std::string mapPath;          // the map file of a resumable copy; empty for none
     bool force = false;           // a disk or volume target may be overwritten
     bool quiet = false;           // no progress line
+    bool sparse = true;           // a new file target gets holes where the image holds zeros
 };
 
 // Reads the arguments (without the program name). Never raises: bad arguments come back as

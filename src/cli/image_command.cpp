@@ -43,6 +43,7 @@ JobInputs ReadInputs(const ImageCommand& command, const DeviceNames& names) {
     inputs.StartText = command.startText;
     inputs.ReadAttempts = command.readAttempts;
     inputs.MapPath = command.mapPath;
+    inputs.SparseFile = command.sparse;
     return inputs;
 }
 

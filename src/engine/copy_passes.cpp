@@ -20,6 +20,11 @@ constexpr std::int64_t kLargestSkip = 4096 * kSectorsPerChunk;
 // How often the map is written while the copy runs.
 constexpr auto kMapInterval = std::chrono::seconds(3);
 
+// True when the `size` bytes from `bytes` are all zero.
+bool AllZeros(const std::uint8_t* bytes, std::size_t size) {
+    return size == 0 || (bytes[0] == 0 && std::memcmp(bytes, bytes + 1, size - 1) == 0);
+}
+
 [[noreturn]] void RaiseWriteError(const TFileStream& target, std::int64_t offset) {
     throw EWriteError(Format("Cannot write file \"%s\" at byte %lld. %s",
                              win::GetFullPathNameA(target.FileName()).c_str(),
@@ -37,7 +42,7 @@ CopyRange::CopyRange(std::int64_t size, std::int32_t sectorBytes, std::int64_t s
 }
 
 CopyPasses::CopyPasses(WindowServices& window, TFileStream& source, TFileStream& target,
-                       const CopyRange& range, RescueMap& map, int readAttempts,
+                       const CopyRange& range, RescueMap& map, int readAttempts, bool sparseTarget,
                        std::function<void()> keepMap)
     : window_(window),
       source_(source),
@@ -48,16 +53,16 @@ CopyPasses::CopyPasses(WindowServices& window, TFileStream& source, TFileStream&
       sectorReader_(source, range.sectorSize, range.startOffset, readAttempts),
       chunk_(static_cast<std::size_t>(kSectorsPerChunk * range.sectorSize)),
       gaugeUnit_(GaugeUnit(range.sourceSize)),
+      inOrder_(!target.CanSeek()),
+      // Holes only ever go into a file that was empty: anything else keeps old bytes there.
+      sparseTarget_(sparseTarget && !inOrder_ && target.Size() == 0),
       lastKept_(std::chrono::steady_clock::now()) {
     dealtSectors_ =
         range.sectors - map.Count(SectorState::NotTried) - map.Count(SectorState::NotScraped);
 }
 
 void CopyPasses::Run() {
-    // A target that cannot be positioned (a pipe) is written strictly in order: a failed chunk
-    // is read sector by sector at once instead of later.
-    const bool inOrder = !target_.CanSeek();
-    if (!ForwardPass(!inOrder) || !ForwardPass(false)) {
+    if (!ForwardPass(!inOrder_) || !ForwardPass(false)) {
         stopped_ = true;
         return;
     }
@@ -65,7 +70,6 @@ void CopyPasses::Run() {
 }
 
 bool CopyPasses::ForwardPass(bool skipAhead) {
-    const bool inOrder = !target_.CanSeek();
     std::int64_t cursor = 0;
     std::int64_t skip = kFirstSkip;
     while (const auto run = map_.NextRun(SectorState::NotTried, cursor)) {
@@ -79,7 +83,7 @@ bool CopyPasses::ForwardPass(bool skipAhead) {
             WriteSectors(first, count);
             Done(first, count, SectorState::Copied);
             skip = kFirstSkip;
-        } else if (inOrder) {
+        } else if (inOrder_) {
             map_.Mark(first, count, SectorState::NotScraped);
             if (!Scrape(first, count)) {
                 return false;
@@ -196,7 +200,19 @@ void CopyPasses::WriteSectors(std::int64_t first, std::int64_t count) {
             std::memmove(bytes + k * kOutputSector, bytes + k * range_.sectorSize, kOutputSector);
         }
     }
-    WriteAt(first * kOutputSector, bytes, static_cast<std::int32_t>(count * kOutputSector));
+    const auto length = static_cast<std::int32_t>(count * kOutputSector);
+    if (sparseTarget_ && AllZeros(bytes, static_cast<std::size_t>(length))) {
+        holeEnd_ = std::max(holeEnd_, (first + count) * kOutputSector);
+        return;
+    }
+    WriteAt(first * kOutputSector, bytes, length);
+}
+
+void CopyPasses::CompleteSparseEnd() {
+    if (holeEnd_ > writtenEnd_) {
+        const std::uint8_t zeros[kOutputSector] = {};
+        WriteAt(holeEnd_ - kOutputSector, zeros, kOutputSector);
+    }
 }
 
 void CopyPasses::WriteAt(std::int64_t offset, const std::uint8_t* bytes, std::int32_t length) {
@@ -211,6 +227,7 @@ void CopyPasses::WriteAt(std::int64_t offset, const std::uint8_t* bytes, std::in
         RaiseWriteError(target_, offset);
     }
     targetCursor_ = offset + length;
+    writtenEnd_ = std::max(writtenEnd_, targetCursor_);
     bytesWritten_ += length;
 }
 

@@ -31,12 +31,16 @@ class CopyPasses {
     // `keepMap` is called every few seconds while the copy runs (after the target was flushed),
     // or never when it is empty.
     CopyPasses(WindowServices& window, TFileStream& source, TFileStream& target,
-               const CopyRange& range, RescueMap& map, int readAttempts,
+               const CopyRange& range, RescueMap& map, int readAttempts, bool sparseTarget,
                std::function<void()> keepMap);
 
     // Reads and writes every sector the map still has to do, until the end or Stop. Raises as
     // CopySectors says; the caller flushes the target and keeps the map.
     void Run();
+
+    // A sparse target whose last chunks were zeros ends before the image does: writes the
+    // image's last sector dealt with, so the file has the image's length.
+    void CompleteSparseEnd();
 
     // The result so far.
     CopyResult Result() const;
@@ -80,6 +84,12 @@ class CopyPasses {
     std::int64_t dealtSectors_ = 0;   // copied or given up
     std::int64_t sourceCursor_ = -1;  // where the next plain read continues, -1 unknown
     std::int64_t targetCursor_ = 0;   // where the next plain write continues
+    // A target that cannot be positioned (a pipe) is written strictly in order: a failed chunk
+    // is read sector by sector at once instead of later, and nothing is left as a hole.
+    bool inOrder_;
+    bool sparseTarget_;
+    std::int64_t writtenEnd_ = 0;  // the end of the furthest write to the target
+    std::int64_t holeEnd_ = 0;     // the end of the furthest chunk of zeros left unwritten
     bool stopped_ = false;
     std::int64_t bytesWritten_ = 0;
     std::chrono::steady_clock::time_point lastKept_;

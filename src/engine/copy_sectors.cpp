@@ -101,11 +101,19 @@ CopyResult CopySectors(WindowServices& window, const std::string& sourcePath,
         WriteMapFile(options.mapPath, FormatMapFile(identity, map));
     };
     CopyPasses passes(window, source, target, range, map, options.readAttempts,
+                      options.sparseTarget,
                       options.mapPath.empty() ? std::function<void()>() : keepMap);
     try {
         passes.Run();
+        passes.CompleteSparseEnd();
     } catch (...) {
-        // What was written stays, on the disk; the map says how far the copy came.
+        // What was written stays, on the disk, as long as the image so far; the map says how
+        // far the copy came.
+        try {
+            passes.CompleteSparseEnd();
+        } catch (const Exception&) {
+            // The copy's own failure is what the user must see.
+        }
         if (target.Flush() && !options.mapPath.empty()) {
             try {
                 WriteMapFile(options.mapPath, FormatMapFile(identity, map));

@@ -25,6 +25,9 @@ struct CopyOptions {
     // The map file that records the copy's progress, so that a later copy of the same source
     // to the same target goes on where this one ended; empty for none.
     std::string mapPath;
+    // The target is a new, empty file: chunks of zeros are left as holes instead of written, so
+    // the image of a mostly empty disk takes little room. It reads back the same.
+    bool sparseTarget = false;
 };
 
 // Copies the source from startOffset up to sourceSize in chunks of 512 source sectors of

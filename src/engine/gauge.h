@@ -7,7 +7,7 @@
 #include <string>
 
 class TGauge {
-public:
+  public:
     std::int32_t MinValue() const { return minValue_; }
     std::int32_t MaxValue() const { return maxValue_; }
     std::int32_t Progress() const { return progress_; }
@@ -29,7 +29,7 @@ public:
     // Called after every change of a value, so the window can repaint.
     std::function<void()> OnChange;
 
-private:
+  private:
     void Changed();
 
     std::int32_t minValue_ = 0;

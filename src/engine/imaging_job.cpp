@@ -110,8 +110,11 @@ JobOutcome RunImagingJob(WindowServices& window) {
         }
     }
 
-    outcome.copy = CopySectors(window, inputs.SourcePath, targetPath, sourceSize, sectorSize,
-                               startOffset, CopyOptions{inputs.ReadAttempts, inputs.MapPath});
+    outcome.copy =
+        CopySectors(window, inputs.SourcePath, targetPath, sourceSize, sectorSize, startOffset,
+                    CopyOptions{inputs.ReadAttempts, inputs.MapPath,
+                                inputs.SparseFile && inputs.TargetIsFile && !resuming &&
+                                    !IsDeviceEndpoint(inputs.TargetPath)});
     outcome.kind = JobOutcome::Kind::Copied;
     // A stopped copy is not complete: the front end says where it stopped.
     if (!outcome.copy.stopped) {

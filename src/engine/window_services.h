@@ -17,8 +17,9 @@ struct JobInputs {
     int SecradioItemIndex = 0;    // selected button of Secradio, 0 to 3, or -1 for none
     std::string StartText = "0";  // text of Begsec: the start offset in bytes
     // Rescue settings the command line gives; the window keeps the defaults.
-    int ReadAttempts = 1;  // reads of each sector of a bad area before it counts as unreadable
-    std::string MapPath;   // map file of a resumable copy; empty for none
+    int ReadAttempts = 1;    // reads of each sector of a bad area before it counts as unreadable
+    std::string MapPath;     // map file of a resumable copy; empty for none
+    bool SparseFile = true;  // a new target file gets holes where the image holds zeros
 };
 
 class WindowServices {

@@ -24,6 +24,7 @@ struct ParseCase {
     std::string target = "out.img";
     int readAttempts = 1;
     std::string mapPath{};
+    bool sparse = true;
 };
 
 void PrintTo(const ParseCase& c, std::ostream* os) {
@@ -47,6 +48,7 @@ TEST_P(ParseTest, ReadsWhatTheArgumentsSay) {
     EXPECT_EQ(command.target, c.target);
     EXPECT_EQ(command.readAttempts, c.readAttempts);
     EXPECT_EQ(command.mapPath, c.mapPath);
+    EXPECT_EQ(command.sparse, c.sparse);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -81,6 +83,17 @@ INSTANTIATE_TEST_SUITE_P(
                   "out.img",
                   3,
                   "copy.map"},
+        ParseCase{{"--no-sparse", "in.img", "out.img"},
+                  Action::Copy,
+                  0,
+                  "0",
+                  false,
+                  false,
+                  "in.img",
+                  "out.img",
+                  1,
+                  "",
+                  false},
         ParseCase{{"--retries=100", "-m", "m", "in.img", "out.img"},
                   Action::Copy,
                   0,

@@ -2,6 +2,7 @@
 // sources that end early, the order in which a damaged source is read, and resuming a copy
 // from its map file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdint>
@@ -277,6 +278,70 @@ TEST_F(CopyRescue, AMapOfAnotherCopyIsRefusedBeforeAnythingIsWritten) {
     EXPECT_THROW(CopySectors(window, source, target, kMiB, 520, 0, CopyOptions{1, mapPath}),
                  EMapError);
     EXPECT_EQ(ReadWholeFile(target), "kept");
+}
+
+}  // namespace
+
+namespace {
+
+// Bytes the file system really keeps for a file.
+std::int64_t AllocatedBytes(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_blocks) * 512 : -1;
+}
+
+// A new image file gets holes where whole chunks of the image are zeros; it reads back the
+// same, also when the image ends in zeros.
+struct SparseCase {
+    const char* name;
+    bool sparse;
+    std::int32_t sectorSize;
+    bool stopAfterThirdChunk;
+};
+
+class SparseTargets : public CopyRescue, public testing::WithParamInterface<SparseCase> {};
+
+TEST_P(SparseTargets, ReadBackTheSameWithZerosAsHoles) {
+    const SparseCase& c = GetParam();
+    // Chunks: data, zeros, zeros, data, zeros, zeros (the image ends in zeros).
+    const std::int64_t chunk = 512 * c.sectorSize;
+    std::string input = Pattern(static_cast<std::size_t>(6 * chunk));
+    for (const std::int64_t zero : {1, 2, 4, 5}) {
+        input.replace(static_cast<std::size_t>(zero * chunk), static_cast<std::size_t>(chunk),
+                      static_cast<std::size_t>(chunk), '\0');
+    }
+    folder.WriteFile("source.img", input);
+    folder.WriteFile("target.img", "");
+    window.onProcessMessages = [&](int n) { window.stop = c.stopAfterThirdChunk && n == 3; };
+
+    CopySectors(window, source, target, 6 * chunk, c.sectorSize, 0, CopyOptions{1, "", c.sparse});
+
+    const std::int64_t chunks = c.stopAfterThirdChunk ? 3 : 6;
+    const std::string expected =
+        ExpectedTarget(input.substr(0, chunks * chunk), 0, c.sectorSize, "");
+    EXPECT_TRUE(ReadWholeFile(target) == expected);
+    const std::int64_t allocated = AllocatedBytes(target);
+    if (c.sparse) {
+        EXPECT_LT(allocated, static_cast<std::int64_t>(expected.size()) / 2);
+    } else {
+        EXPECT_GE(allocated, static_cast<std::int64_t>(expected.size()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SparseTargets,
+                         testing::Values(SparseCase{"Sparse512", true, 512, false},
+                                         SparseCase{"Sparse520", true, 520, false},
+                                         SparseCase{"StoppedInZeros", true, 512, true},
+                                         SparseCase{"NotSparse", false, 512, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CopyRescue, AnOldTargetKeepsNoOldBytesWhereTheImageHasZeros) {
+    // A target that is not empty is never left with holes, even when asked.
+    const std::string input(4 * kChunk, '\0');
+    folder.WriteFile("source.img", input);
+    folder.WriteFile("target.img", Pattern(4 * kChunk, 3));
+    CopySectors(window, source, target, 4 * kChunk, 512, 0, CopyOptions{1, "", true});
+    EXPECT_TRUE(ReadWholeFile(target) == input);
 }
 
 }  // namespace
