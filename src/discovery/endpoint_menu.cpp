@@ -6,6 +6,7 @@
 #include "engine/disk_geometry.h"
 #include "engine/errors.h"
 #include "engine/file_stream.h"
+#include "engine/platform/winapi.h"
 
 namespace {
 
@@ -17,8 +18,9 @@ MenuEntry Separator() {
 }
 
 // The caption of disk N, or nothing when the disk cannot be opened or measured. Opened only to
-// be measured, so read-only.
-std::optional<std::string> ProbeDisk(int number, const std::string& path) {
+// be measured, so read-only. `denied` is set when the system refused the open for lack of
+// rights.
+std::optional<std::string> ProbeDisk(int number, const std::string& path, bool& denied) {
     try {
         TFileStream disk(path, fmOpenReadShared);
         const std::string mediaType = GetMediaTypeName(disk);
@@ -26,6 +28,8 @@ std::optional<std::string> ProbeDisk(int number, const std::string& path) {
         return Format("HD%d, %s, [%lldGB]", number, mediaType.c_str(),
                       static_cast<long long>(size / kGiB));
     } catch (const EFOpenError&) {
+        // The open error keeps the system's code: nothing after the failed open sets another.
+        denied = denied || win::GetLastError() == win::ERROR_ACCESS_DENIED;
         return std::nullopt;
     } catch (const EDeviceError&) {
         return std::nullopt;
@@ -53,11 +57,15 @@ std::vector<MenuEntry> BuildEndpointMenu(MenuSide side, const std::string& drive
     }
     entries.push_back(Separator());
     // Every number is tried: a disk that is missing or refuses does not hide the ones after it.
+    bool denied = false;
     for (int number = 0; number <= kLastDiskNumber; ++number) {
         const std::string name = driveStem + std::to_string(number);
-        if (auto caption = ProbeDisk(number, devicePrefix + name)) {
+        if (auto caption = ProbeDisk(number, devicePrefix + name, denied)) {
             entries.push_back({MenuEntry::Kind::Disk, name + suffix, std::move(*caption)});
         }
+    }
+    if (denied) {
+        entries.push_back({MenuEntry::Kind::NoRights, "", kNoRightsCaption});
     }
     return entries;
 }

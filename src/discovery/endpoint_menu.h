@@ -7,7 +7,8 @@
 #include <vector>
 
 struct MenuEntry {
-    enum class Kind { Image, Separator, Volume, Disk };
+    // NoRights: disks exist that this user may not open; shown as a disabled item.
+    enum class Kind { Image, Separator, Volume, Disk, NoRights };
     Kind kind = Kind::Separator;
     std::string name;  // item name: Openimage/Saveimage, C / Cx, PhysicalDrive0 / PhysicalDrive0x
     std::string caption;  // item caption
@@ -15,9 +16,13 @@ struct MenuEntry {
 
 enum class MenuSide { Source, Target };
 
+// The caption of the NoRights entry.
+inline constexpr const char* kNoRightsCaption = "无权打开磁盘: 请以管理员 (root) 身份运行本程序";
+
 // Builds the entries anew: image item; a separator when there are volumes; the volumes; a
 // separator; the disks. The probe tries every disk number from 0 to 255, opens each
 // read-only, and lists every disk that opens and answers the geometry query, captioned
-// "HD%d, %s, [%dGB]".
+// "HD%d, %s, [%dGB]". When any disk was refused for lack of rights, one NoRights entry ends
+// the list.
 std::vector<MenuEntry> BuildEndpointMenu(MenuSide side, const std::string& driveStem,
                                          const std::string& devicePrefix);

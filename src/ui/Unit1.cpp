@@ -1,9 +1,12 @@
 #include "ui/Unit1.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QCompleter>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFrame>
@@ -24,11 +27,13 @@
 #include "engine/imaging_job.h"
 #include "engine/remaining_time.h"
 #include "ui/endpoint_choice.h"
+#include "ui/focus_keeper.h"
 #include "ui/gauge_widget.h"
 #include "ui/maker_page.h"
 #include "ui/message_boxes.h"
 #include "ui/varnel_application.h"
 #include "ui/window_look.h"
+#include "ui/window_placement.h"
 
 namespace {
 
@@ -77,8 +82,20 @@ void AnswerLikeEscapeSoon(QMessageBox& box) {
     });
 }
 
+// A name typed into a file dialog and confirmed with Enter leaves its completer's list open;
+// it goes with the dialog.
+void HideCompleterLists(QFileDialog& dialog) {
+    for (const QCompleter* completer : dialog.findChildren<QCompleter*>()) {
+        if (completer->popup() != nullptr) {
+            completer->popup()->hide();
+        }
+    }
+}
+
 std::optional<QString> RunDialogModally(QFileDialog& dialog) {
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    const int answer = dialog.exec();
+    HideCompleterLists(dialog);
+    if (answer == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         return dialog.selectedFiles().constFirst();
     }
     return std::nullopt;
@@ -99,7 +116,7 @@ TForm1::TForm1(QWidget* parent)
     SetTabOrder();
     // The client area below the menu bar is fixed; the window cannot be resized or maximised.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    move(533, 346);
+    varnel::PlaceOnScreen(*this, QPoint(533, 346));
     FormCreate();
 }
 
@@ -164,8 +181,9 @@ void TForm1::CreateComponents() {
     for (const FieldMenu& fieldMenu : {FieldMenu{Edit1, pops}, FieldMenu{Edit2, popd}}) {
         QLineEdit* const field = fieldMenu.field;
         QMenu* const menu = fieldMenu.menu;
-        // The fields take no typing: they show what the menus chose.
-        field->setReadOnly(true);
+        // The fields take no typing (the event filter refuses characters, pasting and input
+        // methods) but act on keys without a character, such as Delete.
+        field->setAcceptDrops(false);
         field->setContextMenuPolicy(Qt::CustomContextMenu);
         field->installEventFilter(this);
         connect(field, &QWidget::customContextMenuRequested, this, [field, menu](const QPoint& at) {
@@ -173,6 +191,11 @@ void TForm1::CreateComponents() {
                 menu->popup(field->mapToGlobal(at));
             }
         });
+    }
+
+    // Enter presses a focused button, as Space does.
+    for (QPushButton* button : {Button1, Button2, Button3, Button4}) {
+        button->installEventFilter(this);
     }
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -252,10 +275,16 @@ void TForm1::Button1Click() {
         return;
     }
     jobRunning_ = true;
-    Guarded([this] {
-        InitDeviceNames(DriveStem, DevicePrefix);
-        RunImagingJob(*this);
-    });
+    {
+        const varnel::FocusKeeper focus;
+        Guarded([this] {
+            InitDeviceNames(DriveStem, DevicePrefix);
+            const JobOutcome outcome = RunImagingJob(*this);
+            if (outcome.kind == JobOutcome::Kind::Copied && outcome.copy.stopped) {
+                ShowMessage(StoppedMessage(outcome.copy, TargetPath));
+            }
+        });
+    }
     jobRunning_ = false;
     if (endRequested_) {
         close();
@@ -298,6 +327,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (auto* button = qobject_cast<QPushButton*>(watched)) {
+        return ButtonKeyPress(*button, *event) || QMainWindow::eventFilter(watched, event);
+    }
     auto* field = qobject_cast<QLineEdit*>(watched);
     if (field != Edit1 && field != Edit2) {
         return QMainWindow::eventFilter(watched, event);
@@ -315,10 +347,25 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             });
             return false;
         }
+        case QEvent::MouseButtonRelease:
+            // The middle button pastes the selection on X11: that is typing too.
+            return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
+        case QEvent::InputMethod:
+        case QEvent::Drop:
+            return true;
         case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            // Shift+F10 opens the field's menu, like the context-menu key.
+            if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+                const QPoint at =
+                    field->inputMethodQuery(Qt::ImCursorRectangle).toRect().bottomLeft();
+                QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at,
+                                            field->mapToGlobal(at));
+                QCoreApplication::sendEvent(field, &menuEvent);
+                return true;
+            }
             // Edit1KeyPress / Edit2KeyPress: every character is refused with a beep. Keys
             // without a character, Delete, and the focus keys pass.
-            const auto* key = static_cast<QKeyEvent*>(event);
             if (key->text().isEmpty() || key->key() == Qt::Key_Delete ||
                 key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
                 return false;
@@ -329,6 +376,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         default:
             return false;
     }
+}
+
+bool TForm1::ButtonKeyPress(QPushButton& button, QEvent& event) {
+    if (event.type() != QEvent::KeyPress) {
+        return false;
+    }
+    const auto& key = static_cast<QKeyEvent&>(event);
+    if ((key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) || key.isAutoRepeat() ||
+        !button.isEnabled()) {
+        return false;
+    }
+    button.click();
+    return true;
 }
 
 void TForm1::Edit1MouseDown(Qt::MouseButton button) {
@@ -355,6 +415,11 @@ void TForm1::RebuildMenu(QMenu& menu, MenuSide side) {
             continue;
         }
         QAction* item = menu.addAction(MenuCaption(entry.caption));
+        if (entry.kind == MenuEntry::Kind::NoRights) {
+            item->setObjectName(QStringLiteral("NoRights"));
+            item->setEnabled(false);
+            continue;
+        }
         item->setObjectName(QString::fromStdString(entry.name));
         connect(item, &QAction::triggered, this, [this, item, side] {
             Guarded([&] {
@@ -453,6 +518,7 @@ void TForm1::ProcessMessages() {
 }
 
 int TForm1::RunBox(QMessageBox& box) {
+    const varnel::FocusKeeper focus;
     const QPointer<QMessageBox> previous = openBox_;
     openBox_ = &box;
     if (endRequested_) {

@@ -122,6 +122,8 @@ class TForm1 : public QMainWindow, public WindowServices {
     void ResetOpenDialog();
     void SetTabOrder();
     void SetJobControlsEnabled(bool enabled);
+    // Enter on a focused button presses it; true when the key was taken.
+    static bool ButtonKeyPress(QPushButton& button, QEvent& event);
     // What a press in Edit1 or Edit2 does: a right press in an enabled field rebuilds its menu.
     void FieldMouseDown(Qt::MouseButton button, const QLineEdit& field, QMenu& menu, MenuSide side);
     void RebuildMenu(QMenu& menu, MenuSide side);

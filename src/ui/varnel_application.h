@@ -16,6 +16,10 @@ class VarnelApplication : public QApplication {
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Installs Qt's own Chinese texts for its dialogs and buttons; false when the system has no
+// such catalogue (the texts then stay in English).
+bool LoadToolkitTranslations(QApplication& app);
+
 // Runs the exception box for the exception being handled; call only from a catch block.
 void ShowCurrentException();
 

@@ -8,6 +8,7 @@
 #include "discovery/endpoint_menu.h"
 #include "discovery_fixture.h"
 #include "support/scoped_device_map.h"
+#include "support/scoped_no_rights.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -34,12 +35,11 @@ std::vector<std::tuple<Kind, std::string, std::string>> Entries(const std::vecto
 class EndpointMenuTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::create_directory(folder_.File("not-a-disk"));
         map_ = DisksOnly({
             SparseFile(folder_, "disk0", 1073741824),
             folder_.File("gone"),  // cannot be opened
             SparseFile(folder_, "disk2", 3 * 1073741824LL - 1),
-            folder_.File("not-a-disk"),  // opens, no geometry
+            "/dev/null",  // opens (read-only), no geometry
             SparseFile(folder_, "disk4", 1048576),
         });
     }
@@ -92,6 +92,33 @@ TEST_F(EndpointMenuTest, OneSeparatorWithoutVolumes) {
 
     ScopedDeviceMap nothing(win::DeviceMap{});
     EXPECT_EQ(BuildEndpointMenu(MenuSide::Target, kDriveStem, kDevicePrefix).size(), 2u);
+}
+
+// Disks this user may not open leave one entry that says so, after the disks that opened; a
+// missing disk or one without geometry is no matter of rights.
+TEST_F(EndpointMenuTest, DisksRefusedForLackOfRightsLeaveOneEntry) {
+    const std::string refused1 = SparseFile(folder_, "refused1", 1048576);
+    const std::string refused2 = SparseFile(folder_, "refused2", 1048576);
+    map_.disks.push_back({refused1, "refused1"});
+    map_.disks.push_back({refused2, "refused2"});
+    ScopedDeviceMap scoped(map_);
+    EXPECT_EQ(BuildEndpointMenu(MenuSide::Source, kDriveStem, kDevicePrefix).back().kind,
+              Kind::Disk);
+
+    // The other disks stay open to the unprivileged user.
+    namespace fs = std::filesystem;
+    fs::permissions(folder_.Path(), fs::perms::others_exec, fs::perm_options::add);
+    for (const char* disk : {"disk0", "disk2", "disk4"}) {
+        fs::permissions(folder_.File(disk), fs::perms::others_read, fs::perm_options::add);
+    }
+    const ScopedNoRights noRights({refused1, refused2});
+    const std::vector<MenuEntry> entries =
+        BuildEndpointMenu(MenuSide::Target, kDriveStem, kDevicePrefix);
+    ASSERT_EQ(entries.size(), 6u);
+    EXPECT_EQ(entries[4].name, "PhysicalDrive4x");
+    EXPECT_EQ(Entries({entries[5]}),
+              (std::vector<std::tuple<Kind, std::string, std::string>>{
+                  {Kind::NoRights, "", "无权打开磁盘: 请以管理员 (root) 身份运行本程序"}}));
 }
 
 }  // namespace

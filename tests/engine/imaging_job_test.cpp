@@ -236,14 +236,15 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 0,
                 kUntouched},
-        JobCase{"StoppedStillCompletes",
+        // A stopped copy is not complete: the front end reports where it stopped.
+        JobCase{"StoppedShowsNoCompletion",
                 [](Job& j) {
                     j.Choose(j.source, j.target);
                     j.window.onProcessMessages = [&j](int n) { j.window.stop = n == 1; };
                 },
                 Kind::Copied,
                 "",
-                {kComplete},
+                {},
                 0,
                 kFirstChunk},
         JobCase{"UnreadableSectorCounted",
@@ -281,7 +282,22 @@ TEST(ImagingJobQuestion, NamesTheDeviceAndItsSize) {
     RunImagingJob(job.window);
     ASSERT_EQ(job.window.questions.size(), 1u);
     EXPECT_EQ(job.window.questions[0],
-              "目标 \\\\.\\PhysicalDrive0 (3.0 MB) 上的所有数据将被覆盖，是否继续?");
+              "目标 \\\\.\\PhysicalDrive0 上的所有数据将被覆盖。\n"
+              "大小: 3.0 MB (3145728 字节)\n"
+              "是否继续?");
+}
+
+TEST(StoppedMessage, SaysWhereTheCopyStoppedAndWhatWasWritten) {
+    CopyResult result;
+    result.stopped = true;
+    result.sourcePosition = 262144;
+    result.bytesWritten = 262144;
+    EXPECT_EQ(StoppedMessage(result, "/tmp/a.img"),
+              "Stopped at source byte 262144; 262144 bytes were written to \"/tmp/a.img\".");
+    result.unreadableSectors = 2;
+    EXPECT_EQ(StoppedMessage(result, "/tmp/a.img"),
+              "Stopped at source byte 262144; 262144 bytes were written to \"/tmp/a.img\".\n"
+              "2 unreadable sectors were written as zeros.");
 }
 
 TEST(CompletionMessage, CountsUnreadableSectors) {

@@ -124,6 +124,10 @@ LoopDevice::~LoopDevice() {
 }
 
 void LoopDevice::Teardown() {
+    // A test may have unmounted the file system itself.
+    if (!mountPoint_.empty() && !Succeeds({"mountpoint", "-q", mountPoint_})) {
+        mountPoint_.clear();
+    }
     if (!mountPoint_.empty()) {
         bool unmounted = false;
         for (int attempt = 0; attempt < 20 && !unmounted; ++attempt) {

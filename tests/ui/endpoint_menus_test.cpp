@@ -1,6 +1,9 @@
 // The source and target menus: built on a right-button press in their field, their items in
 // order, and what choosing an item (or answering a file dialog) stores in the window.
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
+#include <QCompleter>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -9,9 +12,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <optional>
 
 #include "menu_items.h"
+#include "support/scoped_no_rights.h"
 #include "test_devices.h"
 #include "ui/Unit1.h"
 #include "ui_test_registry.h"
@@ -99,6 +104,29 @@ class EndpointMenusTest : public QObject {
         QCOMPARE(form.pops->actions().size(), 6);
     }
 
+    // A disk this user may not open: each menu says so in one disabled item after the disks.
+    void disksWithoutRightsLeaveOneDisabledItem() {
+        TestDevices devices;
+        namespace fs = std::filesystem;
+        const fs::path disk0 = devices.Disk0().toStdString();
+        fs::permissions(disk0.parent_path(), fs::perms::others_exec, fs::perm_options::add);
+        fs::permissions(disk0, fs::perms::others_read, fs::perm_options::add);
+        TForm1 form;
+        form.show();
+        const ScopedNoRights noRights({devices.Disk1().toStdString()});
+        for (auto [field, menu] : {std::pair{form.Edit1, form.pops}, {form.Edit2, form.popd}}) {
+            Click(field, Qt::RightButton, menu);
+            const QList<QAction*> items = menu->actions();
+            QCOMPARE(NamesOf(*menu).count(QStringLiteral("NoRights")), 1);
+            QCOMPARE(items.back()->objectName(), QStringLiteral("NoRights"));
+            QVERIFY(!items.back()->isEnabled());
+            QCOMPARE(items.back()->text(),
+                     QString::fromUtf8("无权打开磁盘: 请以管理员 (root) 身份运行本程序"));
+            QVERIFY(
+                NamesOf(*menu).join(QLatin1Char(',')).contains(QStringLiteral("PhysicalDrive0")));
+        }
+    }
+
     void menusOfADisabledFieldAreNotBuilt() {
         TestDevices devices;
         TForm1 form;
@@ -170,6 +198,51 @@ class EndpointMenusTest : public QObject {
         answer.reset();  // cancelled: nothing changes
         open->trigger();
         QCOMPARE(form.Edit1->text(), devices.Path(QStringLiteral("missing.img")));
+    }
+
+    // A path typed into the open dialog and confirmed with Enter: the dialog's completer list
+    // goes with the dialog instead of staying over the window.
+    void typedPathLeavesNoCompleterList() {
+        TestDevices devices;
+        TForm1 form;
+        form.show();
+        form.od->setOption(QFileDialog::DontUseNativeDialog);
+        QAction* open = BuiltItem(form.Edit1, *form.pops, QStringLiteral("Openimage"));
+        QVERIFY(open != nullptr);
+        QList<QPointer<QAbstractItemView>> lists;
+        int presses = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &form, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            auto* name = dialog != nullptr
+                             ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                             : nullptr;
+            if (name == nullptr || !dialog->isVisible()) {
+                return;
+            }
+            if (lists.isEmpty()) {
+                QTest::keyClicks(name, devices.Path(QStringLiteral("disk")));
+                for (QCompleter* completer : dialog->findChildren<QCompleter*>()) {
+                    lists << completer->popup();
+                }
+                QTest::keyClicks(name, QStringLiteral("0.bin"));
+            }
+            // Enter until the dialog takes the name (a list that is open takes the first one);
+            // a dialog that never does must not hold the test up.
+            if (++presses > 50) {
+                dialog->reject();
+                return;
+            }
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        poll.start(200);
+        QMetaObject::invokeMethod(open, &QAction::trigger, Qt::QueuedConnection);
+        QTRY_COMPARE_WITH_TIMEOUT(form.Edit1->text(), devices.Disk0(), 15000);
+        poll.stop();
+        QVERIFY(!lists.isEmpty());
+        for (const QPointer<QAbstractItemView>& list : lists) {
+            QVERIFY(!list || !list->isVisible());
+        }
     }
 
     void saveDialogChoosesTheTargetFile() {

@@ -1,6 +1,8 @@
 // Draws the pictures of the README: the window, and the window with its source menu open,
-// built against a device map of temporary files (a volume C: and two disks).
-// Usage: ui_screenshots <folder>; writes window.png and source-menu.png there.
+// built against a device map of temporary files (a volume C: and two disks), and the question
+// before a USB stick with a mounted file system is overwritten.
+// Usage: ui_screenshots <folder>; writes window.png, source-menu.png and device-question.png
+// there.
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,9 +12,11 @@
 #include <QTest>
 #include <cstdio>
 
+#include "engine/device_question.h"
 #include "support/safe_device_map.h"
 #include "test_devices.h"
 #include "ui/Unit1.h"
+#include "ui/message_boxes.h"
 #include "ui/varnel_application.h"
 
 namespace {
@@ -77,5 +81,28 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     form.pops->close();
+
+    // The question as a USB stick with a mounted partition meets it (the facts are drawn as
+    // the system would give them; nothing is probed).
+    win::DeviceFacts stick;
+    stick.systemName = "/dev/sdb";
+    stick.model = "SanDisk Ultra";
+    stick.serial = "4C530001231107115432";
+    stick.sizeBytes = 15376000000;
+    win::MountedFileSystem mounted;
+    mounted.device = "/dev/sdb1";
+    mounted.mountPoint = "/media/user/STICK";
+    mounted.fsType = "vfat";
+    stick.mounts = {mounted};
+    const std::unique_ptr<QMessageBox> question =
+        varnel::MakeQuestionBox(DeviceQuestion("\\\\.\\PhysicalDrive1", stick));
+    question->show();
+    if (!QTest::qWaitForWindowExposed(question.get())) {
+        return 1;
+    }
+    if (!WithTitleBar(question->grab(), question->windowTitle())
+             .save(QDir(folder).filePath(QStringLiteral("device-question.png")))) {
+        return 1;
+    }
     return 0;
 }

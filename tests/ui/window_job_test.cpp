@@ -1,6 +1,7 @@
 // Jobs run from the window: a whole copy through the save dialog, the empty-field warning,
-// Stop and Pause clicked during the copy, closing the window during a job, and a failing
-// endpoint or the source file chosen as target shown in the exception box.
+// Stop and Pause clicked during the copy, closing the window during a job, a failing
+// endpoint or the source file chosen as target shown in the exception box, and the question
+// before a disk is overwritten with the unmounting of its file systems.
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
@@ -12,6 +13,9 @@
 
 #include "box_answerer.h"
 #include "menu_items.h"
+#include "support/device_folders.h"
+#include "support/loop_device.h"
+#include "support/temp_dir.h"
 #include "test_devices.h"
 #include "ui/Unit1.h"
 #include "ui/gauge_widget.h"
@@ -21,6 +25,10 @@ namespace {
 
 const QString kTitle = QString::fromUtf8("Varnel工控机系统备份软件 10.6");
 const QString kComplete = QStringLiteral("Disk image complete!");
+// The boxes' buttons, in Qt's own Chinese texts.
+const QString kOk = QString::fromUtf8("确定");
+const QString kYes = QString::fromUtf8("是(&Y)");
+const QString kNo = QString::fromUtf8("否(&N)");
 
 // A window with the source image file chosen through od and the target through sd (or the
 // target menu's item `targetItem`).
@@ -55,6 +63,16 @@ struct JobWindow {
     QByteArray sourceBytes;
 };
 
+QAbstractButton* Yes(QMessageBox& box) {
+    return box.button(QMessageBox::Yes);
+}
+
+// True when a file system is mounted at `folder`.
+bool IsMountPoint(const std::string& folder) {
+    const QString table = QString::fromStdString(ReadWholeFile("/proc/self/mountinfo"));
+    return table.contains(QStringLiteral(" %1 ").arg(QString::fromStdString(folder)));
+}
+
 void VerifyIdle(TForm1& form) {
     QVERIFY(form.Button1->isEnabled());
     QVERIFY(form.Edit1->isEnabled());
@@ -77,9 +95,9 @@ class WindowJobTest : public QObject {
         QCOMPARE(boxes.Texts(), QStringList{kComplete});
         QCOMPARE(boxes.seen[0].title, kTitle);
         QCOMPARE(boxes.seen[0].icon, QMessageBox::NoIcon);
-        QCOMPARE(boxes.seen[0].buttons, QStringList{QStringLiteral("OK")});
-        QCOMPARE(boxes.seen[0].defaultButton, QStringLiteral("OK"));
-        QCOMPARE(boxes.seen[0].escapeButton, QStringLiteral("OK"));
+        QCOMPARE(boxes.seen[0].buttons, QStringList{kOk});
+        QCOMPARE(boxes.seen[0].defaultButton, kOk);
+        QCOMPARE(boxes.seen[0].escapeButton, kOk);
         QVERIFY(boxes.seen[0].applicationModal);
         QVERIFY(job.Target() == job.sourceBytes);
         VerifyIdle(job.form);
@@ -108,10 +126,16 @@ class WindowJobTest : public QObject {
         BoxAnswerer boxes;
         job.DuringCopy([&] { QTest::mouseClick(job.form.Button2, Qt::LeftButton); });
         QTest::mouseClick(job.form.Button1, Qt::LeftButton);
-        QCOMPARE(boxes.Texts(), QStringList{kComplete});
         const QByteArray written = job.Target();
         QVERIFY(written.size() > 0 && written.size() < job.sourceBytes.size());
         QVERIFY(job.sourceBytes.startsWith(written));
+        // Not "complete": where the copy stopped and what the target holds.
+        QCOMPARE(boxes.Texts(),
+                 QStringList{QStringLiteral("Stopped at source byte %1; %1 bytes were written to "
+                                            "\"%2\".")
+                                 .arg(written.size())
+                                 .arg(job.target)});
+        QCOMPARE(boxes.seen[0].title, kTitle);
         VerifyIdle(job.form);
     }
 
@@ -158,14 +182,94 @@ class WindowJobTest : public QObject {
     void yesToTheQuestionOverwritesTheDisk() {
         TestDevices devices;
         JobWindow job(devices, 1 << 20, QStringLiteral("PhysicalDrive1x"));
-        BoxAnswerer boxes([](QMessageBox& box) { return box.button(QMessageBox::Yes); });
+        BoxAnswerer boxes(Yes);
         QTest::mouseClick(job.form.Button1, Qt::LeftButton);
         QCOMPARE(boxes.seen.size(), std::size_t{2});
-        QCOMPARE(boxes.seen[0].buttons,
-                 (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
-        QCOMPARE(boxes.seen[0].defaultButton, QStringLiteral("&No"));
-        QCOMPARE(boxes.seen[0].escapeButton, QStringLiteral("&No"));
+        QCOMPARE(boxes.seen[0].buttons, (QStringList{kYes, kNo}));
+        QCOMPARE(boxes.seen[0].defaultButton, kNo);
+        QCOMPARE(boxes.seen[0].escapeButton, kNo);
         QVERIFY(TestDevices::ReadFile(devices.Disk1()).startsWith(job.sourceBytes));
+    }
+
+    // The question names the disk: its system name, model, serial, exact size and the file
+    // systems that Yes would unmount. No leaves the disk alone.
+    void deviceQuestionNamesTheDisk() {
+        TestDevices devices;
+        DeviceFolders folders;
+        folders.AddDisk("sdz", 64 << 20, "8:208", "SanDisk Ultra", "4C530001");
+        folders.AddPartition("sdz", "sdz1", "8:209", 2048, 65536);
+        folders.Mount("sdz1", "8:209", "/media/stick", "vfat");
+        const ScopedDeviceMap map(folders.Disks({"sdz"}));
+        JobWindow job(devices, 1 << 20, QStringLiteral("PhysicalDrive0x"));
+        BoxAnswerer boxes;
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        const QString node = QString::fromStdString(folders.Node("sdz"));
+        QCOMPARE(boxes.Texts(),
+                 QStringList{QString::fromUtf8("目标 \\\\.\\PhysicalDrive0 上的所有数据将被覆盖。\n"
+                                               "设备: %1\n"
+                                               "型号: SanDisk Ultra\n"
+                                               "序列号: 4C530001\n"
+                                               "大小: 64.0 MB (67108864 字节)\n"
+                                               "以下文件系统将被卸载:\n"
+                                               "%2 (vfat) 挂载于 /media/stick\n"
+                                               "是否继续?")
+                                 .arg(node, QString::fromStdString(folders.Node("sdz1")))});
+        QCOMPARE(TestDevices::ReadFile(QString::fromStdString(folders.Node("sdz"))),
+                 QByteArray(64 << 20, '\0'));
+        VerifyIdle(job.form);
+    }
+
+    // The root file system is never unmounted: refused before anything is asked.
+    void rootFileSystemIsRefusedBeforeAsking() {
+        TestDevices devices;
+        DeviceFolders folders;
+        folders.AddDisk("sdz", 64 << 20, "8:208");
+        folders.AddPartition("sdz", "sdz1", "8:209", 2048, 65536);
+        folders.Mount("sdz1", "8:209", "/", "ext4");
+        const ScopedDeviceMap map(folders.Disks({"sdz"}));
+        JobWindow job(devices, 1 << 20, QStringLiteral("PhysicalDrive0x"));
+        BoxAnswerer boxes(Yes);
+        QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.seen.size(), std::size_t{1});
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        QCOMPARE(boxes.seen[0].text,
+                 QStringLiteral("Target \"\\\\.\\PhysicalDrive0\" cannot be written: the system's "
+                                "root file system is mounted from %1 at \"/\".")
+                     .arg(QString::fromStdString(folders.Node("sdz1"))));
+        VerifyIdle(job.form);
+    }
+
+    // A disk with a mounted partition: Yes unmounts it and writes the disk; No leaves it
+    // mounted and unwritten.
+    void mountedDiskIsUnmountedOnYesOnly() {
+        if (!LoopDevice::Available()) {
+            QSKIP(LoopDevice::WhyUnavailable().c_str());
+        }
+        for (const bool yes : {false, true}) {
+            TestDevices devices;
+            LoopDevice loop(
+                MountedFirstPartition(8 << 20, "label: dos\nstart=2048, size=8192, type=83\n"));
+            const ScopedDeviceMap map(DisksOnly({loop.Node()}));
+            JobWindow job(devices, 1 << 20, QStringLiteral("PhysicalDrive0x"));
+            BoxAnswerer boxes(yes ? BoxAnswerer::Chooser(Yes) : BoxAnswerer::Chooser());
+            QTest::mouseClick(job.form.Button1, Qt::LeftButton);
+            QVERIFY(!boxes.seen.empty());
+            QVERIFY2(boxes.seen[0].text.contains(
+                         QString::fromStdString(loop.PartitionNode(1) + " (ext4) ") +
+                         QString::fromUtf8("挂载于 ") + QString::fromStdString(loop.MountPoint())),
+                     qPrintable(boxes.seen[0].text));
+            const QByteArray disk = TestDevices::ReadFile(QString::fromStdString(loop.Node()));
+            if (yes) {
+                QCOMPARE(boxes.Texts().value(1), kComplete);
+                QVERIFY(!IsMountPoint(loop.MountPoint()));
+                QVERIFY(disk.startsWith(job.sourceBytes));
+            } else {
+                QCOMPARE(boxes.seen.size(), std::size_t{1});
+                QVERIFY(IsMountPoint(loop.MountPoint()));
+                QVERIFY(!disk.startsWith(job.sourceBytes));
+            }
+            VerifyIdle(job.form);
+        }
     }
 
     void closingWhileIdleClosesAtOnce() {
@@ -184,7 +288,7 @@ class WindowJobTest : public QObject {
         QCOMPARE(boxes.seen.size(), std::size_t{1});
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
         QCOMPARE(boxes.seen[0].title, kTitle);
-        QCOMPARE(boxes.seen[0].buttons, QStringList{QStringLiteral("OK")});
+        QCOMPARE(boxes.seen[0].buttons, QStringList{kOk});
         QVERIFY2(boxes.seen[0].text.startsWith(QStringLiteral("Cannot open file \"")),
                  qPrintable(boxes.seen[0].text));
         QVERIFY(!QFile::exists(job.target));

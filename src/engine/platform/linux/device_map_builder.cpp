@@ -108,6 +108,8 @@ bool NaturalLess(const std::string& a, const std::string& b) {
     return restA.size() < restB.size();
 }
 
+}  // namespace
+
 std::string ReadLine(const fs::path& path) {
     std::ifstream in(path);
     std::string line;
@@ -117,6 +119,8 @@ std::string ReadLine(const fs::path& path) {
     }
     return line;
 }
+
+namespace {
 
 std::int64_t ReadSectors(const fs::path& path) {
     const std::string text = ReadLine(path);
@@ -159,7 +163,8 @@ std::vector<DiskEntry> ListDisks(const fs::path& block, const std::string& devRo
     return entries;
 }
 
-// The whole device in /sys/block that a block device is or belongs to.
+}  // namespace
+
 std::string WholeDeviceOf(const fs::path& block, const std::string& name) {
     std::error_code error;
     if (fs::is_directory(block / name, error)) {
@@ -173,9 +178,6 @@ std::string WholeDeviceOf(const fs::path& block, const std::string& name) {
     return "";
 }
 
-// The kernel's name of the block device a mount stands on (sda1, dm-0, ...); empty when the
-// mount is not on a block device. File systems that report a device number of their own
-// (btrfs, fuseblk) are found by the name of their source.
 std::string BlockDeviceName(const fs::path& sys, const std::string& devRoot,
                             const MountEntry& mount) {
     if (!mount.source.starts_with(devRoot + "/")) {
@@ -197,6 +199,8 @@ std::string BlockDeviceName(const fs::path& sys, const std::string& devRoot,
     const std::string name = fs::path(mount.source).filename().string();
     return WholeDeviceOf(sys / "block", name).empty() ? "" : name;
 }
+
+namespace {
 
 bool IsNetworkShare(const std::string& fsType) {
     static const std::set<std::string> kinds{"nfs", "nfs4", "cifs", "smb3"};
@@ -252,6 +256,7 @@ DeviceMap BuildDeviceMap(const std::string& sysRoot, const std::string& procRoot
     const fs::path sys(sysRoot);
     const fs::path block = sys / "block";
     DeviceMap map;
+    map.roots = DeviceRoots{sysRoot, procRoot, devRoot};
     map.disks = ListDisks(block, devRoot);
 
     std::set<std::string> seenDevices;
