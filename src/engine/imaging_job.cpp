@@ -81,6 +81,13 @@ JobOutcome RunImagingJob(WindowServices& window) {
     // A streamed target is opened once, by the copy: a pipe's reader would take the measuring
     // open's close for the end of the image.
     const TargetKind targetKind = TargetKindOf(inputs.TargetPath);
+    if (!inputs.MapPath.empty() && IsStreamTarget(targetKind)) {
+        // What went into a pipe cannot be written again or gone on from later.
+        throw EMapError(
+            Format("A copy into the stream \"%s\" cannot go on later, so it keeps no "
+                   "map.",
+                   inputs.TargetPath.c_str()));
+    }
     std::optional<win::DeviceFacts> device;
     if (targetKind == TargetKind::Device) {
         device = DescribeDeviceTarget(inputs);

@@ -67,3 +67,18 @@ TEST(MapResume, AMapOfAnotherSourceIsRefusedAndTheTargetKept) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MapResume, AStreamedTargetKeepsNoMap) {
+    const TempDir folder;
+    const std::string in = folder.WriteFile("in.img", Pattern(4096));
+    const std::string map = folder.File("copy.map");
+    const auto run = cli_test::RunImage({"--map", map, in, "-"});
+    EXPECT_EQ(run.status, kExitFailed);
+    EXPECT_NE(run.err.find("cannot go on later, so it keeps no map"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::filesystem::exists(map));
+}
+
+}  // namespace
