@@ -1,5 +1,7 @@
 #include "cli_fixture.h"
 
+#include <csignal>
+#include <memory>
 #include <sstream>
 
 namespace cli_test {
@@ -37,6 +39,18 @@ ScopedTestHandler::ScopedTestHandler(int signal) : signal_(signal) {
 
 ScopedTestHandler::~ScopedTestHandler() {
     sigaction(signal_, &previous_, nullptr);
+}
+
+ConsoleEnvironment SignalAfterFirstChunk(int signal) {
+    ConsoleEnvironment environment;
+    environment.errIsTerminal = true;
+    environment.clock = [signal, readings = std::make_shared<int>(0)] {
+        if (++*readings == 2) {
+            std::raise(signal);
+        }
+        return std::chrono::steady_clock::time_point{};
+    };
+    return environment;
 }
 
 }  // namespace cli_test

@@ -25,6 +25,10 @@ CommandRun RunImage(const std::vector<std::string>& args,
 // Equal bytes; otherwise the sizes and the first offset that differs (not the bytes).
 testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
 
+// A console on a terminal whose clock raises `signal` at its second reading: the clock is read
+// once when the copy begins and once after every chunk, so the signal comes after the first.
+ConsoleEnvironment SignalAfterFirstChunk(int signal);
+
 // A handler that does nothing.
 extern "C" void TestHandler(int signal);
 

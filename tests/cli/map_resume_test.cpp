@@ -17,16 +17,7 @@ constexpr std::size_t kChunk = 512 * 520;
 // Runs the command and sends Ctrl+C after its first chunk.
 CommandRun RunInterrupted(const std::vector<std::string>& args) {
     const ScopedTestHandler testHandler(SIGINT);
-    int readings = 0;
-    ConsoleEnvironment environment;
-    environment.errIsTerminal = true;
-    environment.clock = [&] {
-        if (++readings == 2) {
-            std::raise(SIGINT);
-        }
-        return std::chrono::steady_clock::time_point{};
-    };
-    return RunImage(args, environment);
+    return RunImage(args, SignalAfterFirstChunk(SIGINT));
 }
 
 TEST(MapResume, AStoppedCopyRunAgainEndsWithTheWholeImage) {

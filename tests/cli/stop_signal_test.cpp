@@ -24,19 +24,7 @@ TEST_P(StopSignalTest, EndsAfterTheChunkWithTheFlushedPrefix) {
     const std::string source = Pattern(4 * static_cast<std::size_t>(kChunk));
     const std::string in = folder.WriteFile("in.img", source);
     const std::string out = folder.File("out.img");
-    // The clock is read once when the copy begins and once after every chunk: the signal
-    // arrives after the first chunk.
-    int readings = 0;
-    ConsoleEnvironment environment;
-    environment.errIsTerminal = true;
-    environment.clock = [&] {
-        if (++readings == 2) {
-            std::raise(signal);
-        }
-        return std::chrono::steady_clock::time_point{};
-    };
-
-    const auto run = RunImage({"-s", "520", in, out}, environment);
+    const auto run = RunImage({"-s", "520", in, out}, SignalAfterFirstChunk(signal));
 
     EXPECT_EQ(run.status, kExitStopped);
     EXPECT_EQ(run.out, "");
