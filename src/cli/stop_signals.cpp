@@ -1,51 +1,47 @@
 #include "cli/stop_signals.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "engine/platform/winapi.h"
 
 namespace {
 
-// Lock-free, so the handler may set it.
+// Lock-free, so a handler that interrupts the program may set them.
 std::atomic<bool> stopSignalled{false};
+std::atomic<bool> scopeOpen{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void OnStopSignal(int /*signal*/) {
-    stopSignalled.store(true);
-}
+// The system ends the program this long after a close event at the latest.
+constexpr auto kCloseWait = std::chrono::milliseconds(4500);
 
-// Ctrl+C and SIGTERM stop the copy once; the second one has its default effect. A terminal
-// that closed or a reader that went away may say so more than once.
-bool OnceOnly(int signal) {
-    return signal == SIGINT || signal == SIGTERM;
-}
-
-void Install(int signal, struct sigaction& previous) {
-    sigaction(signal, nullptr, &previous);
-    if (previous.sa_handler == SIG_IGN) {
-        return;  // started with the signal ignored (nohup, a background job): leave it so
+win::BOOL OnConsoleControl(win::DWORD ctrlType) {
+    if (ctrlType == win::CTRL_C_EVENT || ctrlType == win::CTRL_BREAK_EVENT) {
+        // The first one stops the copy; a second one goes on to the earlier handler.
+        return stopSignalled.exchange(true) ? win::FALSE : win::TRUE;
     }
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    // No restart: a write that waits on a pipe whose reader does not read comes back, so the
-    // first signal stops the copy there too (the layer takes every other interrupted read or
-    // write up again).
-    action.sa_flags = OnceOnly(signal) ? SA_RESETHAND : 0;
-    sigaction(signal, &action, nullptr);
+    // The console goes away and the program with it once this returns: let the copy end
+    // after its chunk and flush first.
+    stopSignalled.store(true);
+    const auto deadline = std::chrono::steady_clock::now() + kCloseWait;
+    while (scopeOpen.load() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return win::TRUE;
 }
 
 }  // namespace
 
 ScopedStopSignals::ScopedStopSignals() {
     stopSignalled.store(false);
-    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-        Install(kSignals[i], previous_[i]);
-    }
+    scopeOpen.store(true);
+    win::SetConsoleCtrlHandler(OnConsoleControl, win::TRUE);
 }
 
 ScopedStopSignals::~ScopedStopSignals() {
-    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-        sigaction(kSignals[i], &previous_[i], nullptr);
-    }
+    win::SetConsoleCtrlHandler(OnConsoleControl, win::FALSE);
+    scopeOpen.store(false);
 }
 
 bool ScopedStopSignals::StopSignalled() {

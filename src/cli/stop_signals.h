@@ -1,16 +1,15 @@
-// Ctrl+C, SIGTERM, SIGHUP and SIGPIPE as the Stop button of the console.
+// Ctrl+C, Ctrl+Break and closing the console as the Stop button of the console.
 #pragma once
 
-#include <csignal>
-#include <iterator>
-
-// While an object lives, SIGINT, SIGTERM, SIGHUP (the terminal went away) and SIGPIPE (the
-// reader of the image went away) only note that a stop was asked for; the copy loop sees it at
-// its next event processing and ends after the current chunk, with the target flushed. The handlers
-// of SIGINT and SIGTERM take effect once: a second one has its default effect (Ctrl+C twice
-// ends the program at once, for a read that hangs on a damaged disk). A write that waits on a
-// pipe comes back at the signal, so the copy stops there too. A signal that was ignored stays
-// ignored. The previous handlers come back when the object goes.
+// While an object lives, the console's stop events only note that a stop was asked for; the
+// copy loop sees it at its next event processing and ends after the current chunk. The note
+// takes effect once: a second Ctrl+C or Ctrl+Break has its earlier effect (Ctrl+C twice ends
+// the program at once, for a read that hangs on a damaged disk). Closing the console, logging
+// off or shutting down waits until the object goes, after the copy has flushed its target,
+// before the system ends the program. The earlier effects come back when the object goes.
+// On Linux the layer delivers SIGINT as Ctrl+C and SIGTERM, SIGHUP (the terminal went away)
+// and SIGPIPE (the reader of the image went away) as Ctrl+Break; the last two never end the
+// program, however often they come.
 class ScopedStopSignals {
   public:
     ScopedStopSignals();
@@ -18,10 +17,6 @@ class ScopedStopSignals {
     ScopedStopSignals(const ScopedStopSignals&) = delete;
     ScopedStopSignals& operator=(const ScopedStopSignals&) = delete;
 
-    // True once one of the stop signals arrived since the object was made.
+    // True once a stop event arrived since the object was made.
     static bool StopSignalled();
-
-  private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
-    struct sigaction previous_[std::size(kSignals)]{};
 };

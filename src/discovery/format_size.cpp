@@ -1,30 +1,24 @@
 // Sizes as the volume captions show them, with the user's decimal separator.
-#include <langinfo.h>
-#include <locale.h>
-
 #include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "discovery/nt_volume_list.h"
 #include "engine/errors.h"
+#include "engine/platform/winapi.h"
 
 namespace {
 
 // Set once at start-up by InitDecimalSeparator; a full stop until then.
 std::string decimalSeparator = ".";
 
-// The decimal separator of the user's LC_NUMERIC, read through a locale object of its own so
-// that the process's global locale stays as it is; a full stop when there is none.
+// The user's decimal separator; a full stop when the system has none to give.
 std::string UserDecimalSeparator() {
-    const locale_t numeric = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
-    if (numeric == static_cast<locale_t>(0)) {
-        return std::string(1, '.');
+    char separator[8] = {};
+    if (win::GetLocaleInfoA(win::LOCALE_USER_DEFAULT, win::LOCALE_SDECIMAL, separator,
+                            sizeof separator) <= 1) {
+        return ".";
     }
-    const char* radix = nl_langinfo_l(RADIXCHAR, numeric);
-    std::string separator =
-        radix != nullptr && *radix != '\0' ? std::string(radix) : std::string(1, '.');
-    freelocale(numeric);
     return separator;
 }
 

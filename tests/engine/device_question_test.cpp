@@ -37,21 +37,21 @@ TEST(DeviceSizeText, ShowsTheUnitAndTheExactBytes) {
 
 TEST(DeviceQuestion, NamesTheDeviceAndTheFileSystemsToUnmount) {
     win::DeviceFacts facts;
-    facts.systemName = "/dev/sdb";
+    facts.systemName = "/dev/loop7";
     facts.model = "SanDisk Ultra";
     facts.serial = "4C530001";
     facts.sizeBytes = 15376000000;
-    facts.mounts = {Mounted("/dev/sdb1", "/media/user/STICK", "vfat"),
-                    Mounted("/dev/sdb2", "/media/user/DATA")};
+    facts.mounts = {Mounted("/dev/loop7p1", "/media/user/STICK", "vfat"),
+                    Mounted("/dev/loop7p2", "/media/user/DATA")};
     EXPECT_EQ(DeviceQuestion("\\\\.\\PhysicalDrive1", facts),
               "目标 \\\\.\\PhysicalDrive1 上的所有数据将被覆盖。\n"
-              "设备: /dev/sdb\n"
+              "设备: /dev/loop7\n"
               "型号: SanDisk Ultra\n"
               "序列号: 4C530001\n"
               "大小: 14.3 GB (15376000000 字节)\n"
               "以下文件系统将被卸载:\n"
-              "/dev/sdb1 (vfat) 挂载于 /media/user/STICK\n"
-              "/dev/sdb2 (ext4) 挂载于 /media/user/DATA\n"
+              "/dev/loop7p1 (vfat) 挂载于 /media/user/STICK\n"
+              "/dev/loop7p2 (ext4) 挂载于 /media/user/DATA\n"
               "是否继续?");
 }
 
@@ -64,24 +64,24 @@ TEST(CheckUnmountable, RefusesFileSystemsThatMustStayMounted) {
     const Case cases[] = {
         {"plain", [](win::MountedFileSystem&) {}, ""},
         {"root", [](win::MountedFileSystem& m) { m.isRoot = true; },
-         "the system's root file system is mounted from /dev/sdb1 at \"/\""},
+         "the system's root file system is mounted from /dev/loop7p1 at \"/\""},
         {"swap file", [](win::MountedFileSystem& m) { m.holdsSwap = true; },
-         "the file system on /dev/sdb1 holds swap space in use"},
+         "the file system on /dev/loop7p1 holds swap space in use"},
         {"swap partition",
          [](win::MountedFileSystem& m) {
              m.mountPoint.clear();
              m.holdsSwap = true;
          },
-         "/dev/sdb1 is swap space in use"},
+         "/dev/loop7p1 is swap space in use"},
         {"program", [](win::MountedFileSystem& m) { m.holdsProgram = true; },
-         "the file system on /dev/sdb1 holds this program's own files"},
+         "the file system on /dev/loop7p1 holds this program's own files"},
         {"source", [](win::MountedFileSystem& m) { m.holdsKeptPath = true; },
-         "the file system on /dev/sdb1 holds the source"},
+         "the file system on /dev/loop7p1 holds the source"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         win::DeviceFacts facts;
-        facts.mounts = {Mounted("/dev/sdb2", "/media/b"), Mounted("/dev/sdb1", "/media/a")};
+        facts.mounts = {Mounted("/dev/loop7p2", "/media/b"), Mounted("/dev/loop7p1", "/media/a")};
         c.mark(facts.mounts[1]);
         if (*c.error == '\0') {
             EXPECT_NO_THROW(CheckUnmountable("\\\\.\\PhysicalDrive1", facts));

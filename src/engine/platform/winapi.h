@@ -138,6 +138,7 @@ constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_OPERATION_ABORTED = 995;
+constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 constexpr DWORD ERROR_IO_DEVICE = 1117;
 constexpr DWORD ERROR_DEVICE_NOT_CONNECTED = 1167;
 constexpr DWORD ERROR_DISK_QUOTA_EXCEEDED = 1295;
@@ -238,6 +239,39 @@ HANDLE GetStdHandle(DWORD stdHandle);
 // ERROR_INVALID_HANDLE for anything else (a file, a pipe, /dev/null, a handle that is not
 // open).
 BOOL GetConsoleMode(HANDLE console, DWORD* mode);
+
+// ---- Console control -----------------------------------------------------------------------
+
+// The events a console control handler is called for.
+constexpr DWORD CTRL_C_EVENT = 0;
+constexpr DWORD CTRL_BREAK_EVENT = 1;
+constexpr DWORD CTRL_CLOSE_EVENT = 2;
+constexpr DWORD CTRL_LOGOFF_EVENT = 5;
+constexpr DWORD CTRL_SHUTDOWN_EVENT = 6;
+
+// A handler: TRUE when it dealt with the event, FALSE to pass it on to the handler added
+// before it and finally to the system's, which ends the process. For CTRL_CLOSE_EVENT,
+// CTRL_LOGOFF_EVENT and CTRL_SHUTDOWN_EVENT the process ends once the handler returns, so a
+// handler may wait there for the program to reach a safe point. A handler may run on another
+// thread than the program's, or interrupt it: it may only set and read atomic flags.
+using PHANDLER_ROUTINE = BOOL (*)(DWORD ctrlType);
+
+// Adds (add TRUE) or removes (add FALSE) a handler; the last one added is called first. When
+// the last handler goes, the console's events have their earlier effect again.
+BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
+
+// ---- Locale ----------------------------------------------------------------------------------
+
+using LCID = DWORD;
+using LCTYPE = DWORD;
+constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
+constexpr LCTYPE LOCALE_SDECIMAL = 0x0000000E;
+
+// The user's locale information of the given type, zero-terminated, into a buffer of `size`
+// characters: the characters written, the zero included. With size 0 the size needed; 0 with
+// ERROR_INSUFFICIENT_BUFFER when the buffer is too small, ERROR_INVALID_FLAGS for a type the
+// layer does not know.
+int GetLocaleInfoA(LCID locale, LCTYPE type, char* data, int size);
 
 // ---- Errors ----------------------------------------------------------------------------------
 
