@@ -53,10 +53,7 @@ JobInputs ReadInputs(const ImageCommand& command, const DeviceNames& names) {
 }
 
 int ReportStop(const CopyResult& copy, const JobInputs& inputs, std::ostream& err) {
-    err << Format("Stopped at source byte %lld; %lld bytes were written to \"%s\".",
-                  static_cast<long long>(copy.sourcePosition),
-                  static_cast<long long>(copy.bytesWritten), inputs.TargetPath.c_str())
-        << '\n';
+    err << StoppedMessage(copy, inputs.TargetPath) << '\n';
     return kExitStopped;
 }
 

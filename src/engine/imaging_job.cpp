@@ -77,7 +77,7 @@ JobOutcome RunImagingJob(WindowServices& window) {
     CheckTargetIsNotSource(inputs.SourcePath, inputs.TargetPath);
     // A copy that goes on after an earlier one (its map file exists) keeps the target file as it
     // is: emptying it would throw away what was copied.
-    const bool resuming = !inputs.MapPath.empty() && ReadMapFile(inputs.MapPath).has_value();
+    const bool resuming = !inputs.MapPath.empty() && MapFileExists(inputs.MapPath);
     // A streamed target is opened once, by the copy: a pipe's reader would take the measuring
     // open's close for the end of the image.
     const TargetKind targetKind = TargetKindOf(inputs.TargetPath);

@@ -126,9 +126,13 @@ RescueMap ParseMapFile(const std::string& text, const MapIdentity& identity,
     return map;
 }
 
+bool MapFileExists(const std::string& mapPath) {
+    return !(win::GetFileAttributesA(mapPath.c_str()) == win::INVALID_FILE_ATTRIBUTES &&
+             win::GetLastError() == win::ERROR_FILE_NOT_FOUND);
+}
+
 std::optional<std::string> ReadMapFile(const std::string& mapPath) {
-    if (win::GetFileAttributesA(mapPath.c_str()) == win::INVALID_FILE_ATTRIBUTES &&
-        win::GetLastError() == win::ERROR_FILE_NOT_FOUND) {
+    if (!MapFileExists(mapPath)) {
         return std::nullopt;
     }
     try {

@@ -36,6 +36,9 @@ std::string FormatMapFile(const MapIdentity& identity, const RescueMap& map);
 RescueMap ParseMapFile(const std::string& text, const MapIdentity& identity,
                        const std::string& mapPath);
 
+// True when the map file exists: a copy with it goes on where an earlier one ended.
+bool MapFileExists(const std::string& mapPath);
+
 // The text of the map file, or nothing when there is no such file. Raises EMapError when it
 // exists but cannot be read.
 std::optional<std::string> ReadMapFile(const std::string& mapPath);
